@@ -1,0 +1,166 @@
+#pragma once
+// The table engine: one table file is one SQLite database holding one table.
+// A Table is a cursor on such a file; cursors on the same file share one
+// connection, so each sees the others' posts and deletes at once.
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace zox::storage {
+
+// Every engine failure; what() is the engine's own text.
+class EngineError : public std::runtime_error {
+public:
+    explicit EngineError(const QString& text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromStdString(what()); }
+};
+
+enum class FieldType { AutoInc, Integer, Text, Date, Time };
+
+struct FieldDef {
+    QString name;
+    FieldType type = FieldType::Text;
+    int size = 0;  // characters, texts only; 0 = no limit
+    bool operator==(const FieldDef&) const = default;
+};
+
+struct IndexDef {
+    QString name;    // empty for the primary index
+    QString fields;  // names joined by ";"
+    bool primary = false;
+    bool unique = false;
+    bool operator==(const IndexDef&) const = default;
+};
+
+class Connection;
+
+class Table {
+public:
+    enum class State { Inactive, Browse, Insert, Edit };
+    enum class Event { Moved, DataChanged, StateChanged, Opened, Closed };
+    using Listener = std::function<void(Event)>;
+
+    Table();
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Addressing: a table name that is an absolute path wins over the base folder.
+    void setDatabaseName(const QString& baseFolder);
+    QString databaseName() const { return m_base; }
+    void setTableName(const QString& name);
+    QString tableName() const { return m_name; }
+    QString filePath() const;
+    // Exclusive: no other program may open the file while this cursor has it open.
+    void setExclusive(bool on) { m_exclusive = on; }
+
+    bool exists() const;
+
+    // Definitions used by createTable and restructure.
+    QList<FieldDef> fieldDefs;
+    QList<IndexDef> indexDefs;
+
+    void createTable();
+    void restructure(const QList<FieldDef>& fields, const QList<IndexDef>& indexes);
+    // Extra unnamed index that only speeds up locate on these fields.
+    void addSearchIndex(const QString& fields);
+
+    // Reads the structure without opening the table for data.
+    QList<FieldDef> readFieldDefs() const;
+    QList<IndexDef> readIndexDefs() const;
+
+    void open();
+    void close();
+    bool isOpen() const { return m_conn != nullptr; }
+    State state() const { return m_state; }
+
+    void setIndexName(const QString& name);
+    QString indexName() const { return m_index; }
+
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+    bool isEmpty() const;
+    bool hasRecord() const { return m_hasRecord; }
+    int recordCount() const;
+
+    // Current record (or the edit buffer in Insert and Edit state).
+    QVariant field(const QString& name) const;
+    QString displayText(const QString& name) const;
+    void setField(const QString& name, const QVariant& value);
+    qint64 recordId() const { return m_rowid; }
+
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+
+    bool locate(const QString& fields, const QVariantList& values);
+    bool findKey(const QVariantList& values);
+    // Moves to the record with this engine record id; false when it is gone.
+    bool gotoRecordId(qint64 id);
+
+    // Suspending display updates: listeners hear nothing until resumed.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disabled > 0; }
+
+    int addListener(Listener l);
+    void removeListener(int id);
+
+    // For grids: the records in index order from position `offset`, and the
+    // position of the current record. Values in field order, then the record id.
+    std::vector<QVariantList> fetchRows(int offset, int limit) const;
+    int recNo() const;  // 0-based position of the current record, -1 when none
+
+    QStringList fieldNames() const;
+    int fieldIndex(const QString& name) const;
+    const QList<FieldDef>& fields() const;
+
+private:
+    void requireOpen(const char* op) const;
+    void requireBrowse(const char* op) const;
+    void loadRow(void* stmt);
+    void clearRow();
+    bool moveWith(const QString& sql, const QVariantList& binds);
+    QString orderBy(bool reverse) const;
+    QString keyCondition(bool after, QVariantList& binds) const;
+    void notify(Event e);
+    QVariant toStored(int col, const QVariant& v) const;
+    QVariant fromStored(int col, const QVariant& v) const;
+
+    QString m_base;
+    QString m_name;
+    bool m_exclusive = false;
+    std::shared_ptr<Connection> m_conn;
+    QString m_index;
+    QStringList m_orderFields;  // the chosen index's fields
+    State m_state = State::Inactive;
+    bool m_eof = true;
+    bool m_bof = true;
+    bool m_hasRecord = false;
+    qint64 m_rowid = 0;
+    QVariantList m_row;     // stored form of the current record
+    QVariantList m_buffer;  // edit buffer, user form
+    int m_disabled = 0;
+    int m_nextListener = 1;
+    std::vector<std::pair<int, Listener>> m_listeners;
+};
+
+// Text of a time value as the program shows it: hours:minutes:seconds.
+QString timeText(const QTime& t);
+
+}  // namespace zox::storage
