@@ -85,9 +85,8 @@ public:
     {
         char* err = nullptr;
         if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-            const QString msg = err ? QString::fromUtf8(err) : QString();
             sqlite3_free(err);
-            throw EngineError(QStringLiteral("%1: %2").arg(path, msg));
+            fail(QString());
         }
     }
 
@@ -279,6 +278,7 @@ Table::Table() = default;
 
 Table::~Table()
 {
+    m_listeners.clear();  // listeners may already be gone
     try { close(); } catch (...) {}
 }
 
@@ -531,9 +531,11 @@ QString Table::keyCondition(bool after, QVariantList& binds) const
     }
     cols << QStringLiteral("rowid");
     vals << QVariant(m_rowid);
+    // Row values compare NULL as unknown: fine going forward (NULL sorts first),
+    // but going back the rows with NULL keys must be included explicitly.
     bool anyNull = false;
     for (auto& v : vals) anyNull |= v.isNull();
-    if (!anyNull) {
+    if (!anyNull && (after || m_orderFields.isEmpty())) {
         QStringList q(cols.size(), QStringLiteral("?"));
         binds << vals;
         return QStringLiteral("(%1) %2 (%3)").arg(cols.join(','), after ? ">" : "<", q.join(','));
