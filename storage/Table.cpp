@@ -920,6 +920,11 @@ std::vector<QVariantList> Table::fetchRows(int offset, int limit) const
 int Table::recNo() const
 {
     if (!m_conn || !m_hasRecord) return -1;
+    if (m_orderFields.isEmpty()) {
+        // The common case after a save: the last record, known without counting.
+        const qint64 maxId = m_conn->scalar("SELECT max(rowid) FROM " + quoteId(m_conn->table)).toLongLong();
+        if (m_rowid >= maxId) return recordCount() - 1;
+    }
     QVariantList binds;
     const QString cond = keyCondition(false, binds);
     sqlite3_stmt* st = m_conn->prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoteId(m_conn->table), cond));

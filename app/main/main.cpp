@@ -1,2 +1,16 @@
+#include "app/uGlob.h"
+#include "log/uData.h"
+#include "ui/uMainZox.h"
+
 #include <QApplication>
-int main(int argc, char** argv) { QApplication app(argc, argv); return 0; }
+
+int main(int argc, char** argv)
+{
+    zox::BuildFolderTable();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Zox");
+    zox::DataFrm();
+    zox::TMainFrm w;
+    w.show();
+    return app.exec();
+}

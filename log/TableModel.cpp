@@ -1,0 +1,131 @@
+#include "log/TableModel.h"
+
+#include <QDate>
+#include <QTime>
+
+namespace zox {
+
+QString GridText(const QVariant& v)
+{
+    if (v.isNull()) return QString();
+    if (v.typeId() == QMetaType::QDate) return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    if (v.typeId() == QMetaType::QTime) return storage::timeText(v.toTime());
+    return v.toString();
+}
+
+TableModel::TableModel(storage::Table& table, QList<GridColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_table(table), m_columns(std::move(columns))
+{
+    m_listener = m_table.addListener([this](storage::Table::Event e) { onTableEvent(e); });
+}
+
+TableModel::~TableModel() { m_table.removeListener(m_listener); }
+
+void TableModel::reload()
+{
+    beginResetModel();
+    m_blocks.clear();
+    m_rows = -1;
+    m_fieldIndex.clear();
+    if (m_table.isOpen())
+        for (const auto& c : m_columns) m_fieldIndex << m_table.fieldIndex(c.field);
+    endResetModel();
+}
+
+void TableModel::onTableEvent(storage::Table::Event e)
+{
+    switch (e) {
+    case storage::Table::Event::Moved:
+        emit currentRowChanged(currentRow());
+        break;
+    case storage::Table::Event::StateChanged:
+        break;
+    default:
+        reload();
+        if (m_table.isOpen()) emit currentRowChanged(currentRow());
+        break;
+    }
+}
+
+int TableModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid() || !m_table.isOpen()) return 0;
+    if (m_rows < 0) m_rows = m_table.recordCount();
+    return m_rows;
+}
+
+int TableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
+
+const QVariantList* TableModel::rowAt(int row) const
+{
+    if (row < 0 || !m_table.isOpen()) return nullptr;
+    const int block = row / kBlock;
+    auto it = m_blocks.find(block);
+    if (it == m_blocks.end()) {
+        if (m_blocks.size() > 64) m_blocks.clear();  // keep memory bounded on a big log
+        it = m_blocks.emplace(block, m_table.fetchRows(block * kBlock, kBlock)).first;
+    }
+    const int i = row % kBlock;
+    return i < int(it->second.size()) ? &it->second[i] : nullptr;
+}
+
+qint64 TableModel::recordIdAt(int row) const
+{
+    const QVariantList* r = rowAt(row);
+    return r ? r->last().toLongLong() : 0;
+}
+
+QVariant TableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.column() >= m_fieldIndex.size()) return {};
+    const GridColumn& c = m_columns[index.column()];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole: {
+        const QVariantList* r = rowAt(index.row());
+        if (!r) return {};
+        const QVariant v = r->value(m_fieldIndex[index.column()]);
+        return role == Qt::DisplayRole ? QVariant(GridText(v)) : v;
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(c.align | Qt::AlignVCenter);
+    case Qt::ForegroundRole:
+        return m_textColor.isValid() ? QVariant(m_textColor) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant TableModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o == Qt::Horizontal && section >= 0 && section < m_columns.size()) {
+        if (role == Qt::DisplayRole) return m_columns[section].title;
+        if (role == Qt::ForegroundRole && m_titleColor.isValid()) return m_titleColor;
+    }
+    return QAbstractTableModel::headerData(section, o, role);
+}
+
+Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
+{
+    auto f = QAbstractTableModel::flags(index);
+    if (m_editable) f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!m_editable || role != Qt::EditRole || !index.isValid()) return false;
+    const qint64 id = recordIdAt(index.row());
+    if (!id || !m_table.gotoRecordId(id)) return false;
+    m_table.edit();
+    try {
+        m_table.setField(m_columns[index.column()].field, value);
+        m_table.post();
+    } catch (...) {
+        m_table.cancel();
+        throw;
+    }
+    return true;
+}
+
+}  // namespace zox

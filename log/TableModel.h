@@ -1,0 +1,66 @@
+#pragma once
+// A grid model bound to a table cursor. Rows are read in blocks as the view
+// asks for them, so a big log is never read whole.
+
+#include "storage/Table.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+#include <map>
+
+namespace zox {
+
+struct GridColumn {
+    QString field;
+    QString title;
+    int width = -1;  // -1: the view's default
+    Qt::Alignment align = Qt::AlignLeft;
+};
+
+class TableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TableModel(storage::Table& table, QList<GridColumn> columns, QObject* parent = nullptr);
+    ~TableModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    const QList<GridColumn>& columns() const { return m_columns; }
+    // Record id of a row, 0 when out of range.
+    qint64 recordIdAt(int row) const;
+    // Row of the table's current record, -1 when none.
+    int currentRow() const { return m_table.recNo(); }
+    void setTextColor(const QColor& c) { m_textColor = c; }
+    void setTitleColor(const QColor& c) { m_titleColor = c; }
+    void setEditable(bool on) { m_editable = on; }
+    void reload();
+
+signals:
+    void currentRowChanged(int row);
+
+private:
+    const QVariantList* rowAt(int row) const;
+    void onTableEvent(storage::Table::Event e);
+
+    storage::Table& m_table;
+    QList<GridColumn> m_columns;
+    QList<int> m_fieldIndex;  // column -> field index in the table, filled on reload
+    int m_listener = 0;
+    mutable int m_rows = -1;
+    mutable std::map<int, std::vector<QVariantList>> m_blocks;
+    QColor m_textColor;
+    QColor m_titleColor;
+    bool m_editable = false;
+    static constexpr int kBlock = 128;
+};
+
+// How the program shows a stored value in a grid.
+QString GridText(const QVariant& v);
+
+}  // namespace zox

@@ -1,0 +1,110 @@
+// The main window as it stands after start-up, and the default error display.
+#include "WindowFixture.h"
+
+#include "ui/base/CMEnable.h"
+
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QTableView>
+#include <QToolButton>
+
+using namespace zox;
+using zox::test::Window;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void folderTable_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("prog");
+        QTest::addColumn<QString>("data");
+        QTest::addColumn<QString>("txt");
+        QTest::newRow("folder") << "/opt/Contest" << "/opt/Contest/" << "/opt/Contest/Data/" << "/opt/Contest/Txt/";
+        QTest::newRow("trailing separator") << "/opt/Contest/" << "/opt/Contest/" << "/opt/Contest/Data/" << "/opt/Contest/Txt/";
+        QTest::newRow("root folder") << "/" << "/" << "/Data/" << "/Txt/";
+    }
+    void folderTable()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, prog);
+        QFETCH(QString, data);
+        QFETCH(QString, txt);
+        const TDir saved = Dir;
+        BuildFolderTable(program);
+        QCOMPARE(Dir.Prog, prog);
+        QCOMPARE(Dir.Data, data);
+        QCOMPARE(Dir.Txt, txt);
+        QCOMPARE(Dir.Help, prog + "Help/");
+        QCOMPARE(Dir.Wav, prog + "Wav/");
+        QCOMPARE(Dir.User, prog + "User");
+        Dir = saved;
+    }
+
+    void startsWithNoLogOpen()
+    {
+        Window t;
+        QCOMPARE(t.w->windowTitle(), QString("Zox prvenstvo "));
+        QCOMPARE(t.w->InfoLabel->text(), QString("No table Open !"));
+        QCOMPARE(t.scoreLabels(), QStringList(7, "0"));
+        QCOMPARE(t.rateLabels(), QStringList(3, "0"));
+        QCOMPARE(DataFolder, Dir.Data);
+        QCOMPARE(BandText, QString("160"));
+        QCOMPARE(t.w->cbMode->currentText(), QString("CW"));
+        QCOMPARE(t.w->cbBand->currentText(), QString("160"));
+        QCOMPARE(t.w->edDate->date(), QDate::currentDate());
+        QVERIFY(!LogOpen);
+        QVERIFY(!t.w->QsoMenu->isEnabled());
+        QVERIFY(!t.w->SpeedItem9->isEnabled());
+        QVERIFY(!t.w->DBNavigator1->isEnabled());
+        QVERIFY(!t.w->FButtons[0]->isEnabled());
+        QVERIFY(t.w->DbBar->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t.w->edCall));
+        QCOMPARE(t.dlg.count(), 0);
+    }
+
+    void regionsStandInOrder()
+    {
+        Window t;
+        QStringList menus;
+        for (QAction* a : t.w->menuBar()->actions()) menus << a->text().remove('&');
+        QCOMPARE(menus, (QStringList{"Datoteka", "Urejanje", "Qso", "Taster", "Pomoč"}));
+        QVERIFY(t.w->SpeedBar1->geometry().bottom() < t.w->DbBar->geometry().top());
+        const auto mapY = [&](QWidget* x) { return x->mapTo(t.w.get(), QPoint(0, 0)).y(); };
+        QVERIFY(mapY(t.w->DbBar) < mapY(t.w->Panel1));
+        QVERIFY(mapY(t.w->Panel1) < mapY(t.w->LogGrid));
+        QCOMPARE(t.w->Panel1->height(), 207);
+        QCOMPARE(t.w->Statistika->title(), QString("Statistika"));
+        // Tab order of the entry line: the received report comes last, after "Počisti".
+        QList<QWidget*> order{t.w->edDate, t.w->edUtc, t.w->cbMode, t.w->cbBand, t.w->edRstS, t.w->edMyMulti,
+                              t.w->edCall, t.w->edHisMulti, t.w->Button1, t.w->Button2, t.w->edRstR};
+        QWidget* w = t.w->edDate;
+        for (int i = 1; i < order.size(); ++i) {
+            do w = w->nextInFocusChain(); while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisible() || w->focusProxy());
+            QCOMPARE(w->objectName(), order[i]->objectName());
+        }
+        // Grid columns: Vexa and Contest have none.
+        QStringList titles;
+        for (int c = 0; c < t.w->LogModel->columnCount(); ++c)
+            titles << t.w->LogModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        QCOMPARE(titles, (QStringList{"Datum", "Utc", "Znak", "Vrsta oddaje", "Band", "Oddan Rst", "Sprejet Rst",
+                                      "Letnica", "Množ", "Točke"}));
+    }
+
+    void engineErrorsReachTheErrorDisplay()
+    {
+        Window t;
+        // A log in a folder that does not exist cannot be created.
+        t.newLog(Dir.Data + "missing/folder/x.DAT");
+        QCOMPARE(t.dlg.count(ScriptedDialogs::Question::Error), 1);
+        QVERIFY(t.dlg.last().text.contains("x.DAT"));
+        QVERIFY(!LogOpen);
+        // The program goes on: a proper log opens afterwards.
+        t.newLog(t.logPath());
+        QVERIFY(LogOpen);
+        QCOMPARE(t.w->windowTitle(), "Zox prvenstvo " + t.logPath());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "mainwindow_test.moc"

@@ -1,0 +1,949 @@
+#include "ui/uMainZox.h"
+
+#include "app/TimeBase.h"
+#include "app/uGlob.h"
+#include "log/uData.h"
+#include "ui/base/CMEnable.h"
+#include "ui/base/Dialogs.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+
+namespace zox {
+
+namespace {
+
+const char* const kTitle = "Zox prvenstvo ";
+const QStringList kBands{"160", "80", "40", "20", "15", "10"};
+const char* const kInfoTexts[] = {"", "No table Open !", "Dupe !", "New Multiplier !"};
+
+// Turns letters into capitals as they are typed or pasted.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+void forceUpperCase(QLineEdit* e) { e->setValidator(new UpperCaseValidator(e)); }
+
+QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, QWidget* buddy)
+{
+    auto* l = new QLabel(text, parent);
+    l->move(x, y);
+    if (buddy) l->setBuddy(buddy);
+    l->adjustSize();
+    return l;
+}
+
+}  // namespace
+
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
+{
+    setObjectName("MainFrm");
+    resize(787, 599);
+    Enabler = new TCMEnabler(this);
+    buildMenus();
+    buildToolbars();
+    buildEntryPanel();
+    buildGrid();
+
+    auto* central = new QWidget(this);
+    auto* v = new QVBoxLayout(central);
+    v->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Vertical, central);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setHandleWidth(3);
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(LogGrid);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setCollapsible(0, false);
+    v->addWidget(Splitter1);
+    setCentralWidget(central);
+    statusBar()->setObjectName("StatusBar");
+
+    // Control groups.
+    for (QAction* a : SendMemory) Enabler->Add(a, "FGrup");
+    for (QToolButton* b : FButtons) Enabler->Add(b, "FGrup");
+    Enabler->Add(DBNavigator1, "Db");
+    Enabler->Add(SpeedItem7, "Db");
+    Enabler->Add(SpeedItem8, "Db");
+    Enabler->Add(SpeedItem9, "Db");
+    Enabler->Add(DbBar, "Keyer");
+    Enabler->SetUseDisableColor(true);
+    Enabler->SetAllEnabled(true);
+
+    // FormCreate
+    EditMode = false;
+    NewMulti = false;
+    DupeMark = false;
+    QsoPoints = 0;
+    Score = {};
+    Rates = {};
+    qApp->installEventFilter(this);
+}
+
+TMainFrm::~TMainFrm()
+{
+    qApp->removeEventFilter(this);
+    delete LogModel;  // before the cursors it listens to go
+    LogModel = nullptr;
+}
+
+// ---------------------------------------------------------------- building
+
+void TMainFrm::buildMenus()
+{
+    auto mb = menuBar();
+    Datoteka = mb->addMenu("&Datoteka");
+    Nova1 = Datoteka->addAction("&Nova");
+    Odpri1 = Datoteka->addAction("&Odpri");
+    Datoteka->addSeparator();
+    Exit1 = Datoteka->addAction("&Konec");
+    connect(Nova1, &QAction::triggered, this, [this] { NewLog(ContestKind); });
+    connect(Odpri1, &QAction::triggered, this, [this] { OpenLog(); });
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+
+    Urejanje = mb->addMenu("&Urejanje");
+    Operator1 = Urejanje->addAction("&Operator");
+    Urejanje->addSeparator();
+    Multiplier2 = Urejanje->addAction("&Množitelji");
+    Urejanje->addSeparator();
+    as1 = Urejanje->addMenu("Č&as");
+    UtcCas = as1->addAction("&Utc");
+    LokalCas = as1->addAction("&Lokalni čas");
+    for (QAction* a : {UtcCas, LokalCas}) a->setCheckable(true);
+    auto* timeGroup = new QActionGroup(this);
+    timeGroup->addAction(UtcCas);
+    timeGroup->addAction(LokalCas);
+    connect(as1, &QMenu::aboutToShow, this, [this] { (UtcMode ? UtcCas : LokalCas)->setChecked(true); });
+    connect(UtcCas, &QAction::triggered, this, [] { UtcMode = true; });
+    connect(LokalCas, &QAction::triggered, this, [] { UtcMode = false; });
+    QMenu* log = Urejanje->addMenu("&Log");
+    LogKreiraj = log->addAction("&Kreiraj");
+    LogUredi = log->addAction("&Uredi");
+    QMenu* zbirni = Urejanje->addMenu("&Zbirni list");
+    ZbirniKreiraj = zbirni->addAction("&Kreiraj");
+    ZbirniUredi = zbirni->addAction("&Uredi");
+    Urejanje->addSeparator();
+    Adif1 = Urejanje->addAction("&Adif");
+
+    QsoMenu = mb->addMenu("&Qso");
+    PrvaZveza = QsoMenu->addAction("&Prva zveza");
+    NaslednjaZveza = QsoMenu->addAction("&Naslednja zveza");
+    PrejsnjaZveza = QsoMenu->addAction("P&rejšnja zveza");
+    ZadnjaZveza = QsoMenu->addAction("&Zadnja zveza");
+    QsoMenu->addSeparator();
+    Najdi1 = QsoMenu->addAction("Na&jdi");
+    Najdi1->setShortcut(QKeySequence("Ctrl+F"));
+    UrediZvezo = QsoMenu->addAction("&Uredi zvezo");
+    IzbrisiZvezo = QsoMenu->addAction("&Izbriši zvezo");
+    IzbrisiZvezo->setShortcut(QKeySequence("Ctrl+W"));
+    QsoMenu->setEnabled(false);
+    QsoMenu->menuAction()->setEnabled(false);
+    auto nav = [this](void (Table::*move)()) {
+        return [this, move] { Guarded([&] { if (Data.LogTbl.isOpen()) (Data.LogTbl.*move)(); }); };
+    };
+    connect(PrvaZveza, &QAction::triggered, this, nav(&Table::first));
+    connect(NaslednjaZveza, &QAction::triggered, this, nav(&Table::next));
+    connect(PrejsnjaZveza, &QAction::triggered, this, nav(&Table::prior));
+    connect(ZadnjaZveza, &QAction::triggered, this, nav(&Table::last));
+
+    Taster = mb->addMenu("&Taster");
+    Keyer1 = Taster->addAction("&Omogoči");
+    Keyer1->setCheckable(true);
+    Nastavitve = Taster->addMenu("&Nastavitve");
+    NastavitveItem = Nastavitve->addAction("&Nastavitve");
+    const QStringList ordinals{"Prvi", "Drugi", "Tretji", "Četrti", "Peti", "Šesti", "Sedmi", "Osmi"};
+    for (int i = 0; i < 8; ++i) {
+        QAction* a = Nastavitve->addAction(ordinals[i] + " spomin");
+        a->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key(Qt::Key_F1 + i)));
+        EditMemory << a;
+    }
+    AvtoEdit = Taster->addAction("&Avto edit");
+    AvtoEdit->setCheckable(true);
+    Taster->addSeparator();
+    Povecaj = Taster->addAction("&Povečaj hitrost");
+    Povecaj->setShortcut(QKeySequence("Ctrl+U"));
+    Zmanjsaj = Taster->addAction("&Zmanjšaj hitrost");
+    Zmanjsaj->setShortcut(QKeySequence("Ctrl+D"));
+    Taster->addSeparator();
+    for (int i = 0; i < 8; ++i) {
+        QAction* a = Taster->addAction(ordinals[i] + " spomin");
+        a->setShortcut(QKeySequence(Qt::Key(Qt::Key_F1 + i)));
+        SendMemory << a;
+    }
+
+    Pomoc = mb->addMenu("&Pomoč");
+    Vsebina = Pomoc->addAction("&Vsebina");
+    Pomoc->addSeparator();
+    Pravila = Pomoc->addAction("&ZOX pravila");
+    Navodila = Pomoc->addAction("&Navodila za uporabo");
+    Pomoc->addSeparator();
+    Program1 = Pomoc->addAction("&Program");
+}
+
+void TMainFrm::buildToolbars()
+{
+    auto button = [this](QToolBar* bar, const QString& name, const QString& tip, QStyle::StandardPixmap icon,
+                         const QString& caption = QString()) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        if (caption.isEmpty()) b->setIcon(style()->standardIcon(icon));
+        else b->setText(caption);
+        b->setFixedSize(caption.size() > 2 ? QSize(36, 23) : QSize(24, 23));
+        bar->addWidget(b);
+        return b;
+    };
+    SpeedBar1 = addToolBar("SpeedBar1");
+    SpeedBar1->setObjectName("SpeedBar1");
+    SpeedBar1->setFixedHeight(29);
+    SpeedBar1->setMovable(false);
+    SpeedItem1 = button(SpeedBar1, "SpeedItem1", "Nova...", QStyle::SP_FileIcon);
+    SpeedItem2 = button(SpeedBar1, "SpeedItem2", "Odpri...", QStyle::SP_DialogOpenButton);
+    DBNavigator1 = new QWidget(SpeedBar1);
+    DBNavigator1->setObjectName("DBNavigator1");
+    auto* navLayout = new QHBoxLayout(DBNavigator1);
+    navLayout->setContentsMargins(0, 0, 0, 0);
+    navLayout->setSpacing(0);
+    const std::pair<const char*, QStyle::StandardPixmap> navs[] = {
+        {"First Qso", QStyle::SP_MediaSkipBackward}, {"Prior Qso", QStyle::SP_MediaSeekBackward},
+        {"Next Qso", QStyle::SP_MediaSeekForward},   {"Last Qso", QStyle::SP_MediaSkipForward}};
+    for (auto& [tip, icon] : navs) {
+        auto* b = new QToolButton(DBNavigator1);
+        b->setToolTip(tip);
+        b->setIcon(style()->standardIcon(icon));
+        b->setFixedSize(24, 23);
+        navLayout->addWidget(b);
+        NavButtons << b;
+    }
+    SpeedBar1->addWidget(DBNavigator1);
+    connect(NavButtons[0], &QToolButton::clicked, PrvaZveza, &QAction::trigger);
+    connect(NavButtons[1], &QToolButton::clicked, PrejsnjaZveza, &QAction::trigger);
+    connect(NavButtons[2], &QToolButton::clicked, NaslednjaZveza, &QAction::trigger);
+    connect(NavButtons[3], &QToolButton::clicked, ZadnjaZveza, &QAction::trigger);
+    SpeedItem16 = button(SpeedBar1, "SpeedItem16", "Najdi", QStyle::SP_FileDialogContentsView, "Najdi");
+    SpeedItem7 = button(SpeedBar1, "SpeedItem7", "Izbriši zvezo", QStyle::SP_TrashIcon);
+    SpeedItem8 = button(SpeedBar1, "SpeedItem8", "Uredi zvezo", QStyle::SP_FileDialogDetailedView);
+    SpeedItem9 = button(SpeedBar1, "SpeedItem9", "Preveri rezultat", QStyle::SP_BrowserReload);
+    SpeedItem15 = button(SpeedBar1, "SpeedItem15", "Ura\nPokaži/Skrij", QStyle::SP_ComputerIcon);
+    connect(SpeedItem1, &QToolButton::clicked, this, [this] { NewLog(2); });
+    connect(SpeedItem2, &QToolButton::clicked, this, [this] { OpenLog(); });
+    connect(SpeedItem9, &QToolButton::clicked, this, [this] { SpeedItem9Click(); });
+
+    addToolBarBreak();
+    DbBar = addToolBar("Keyer");
+    DbBar->setObjectName("DbBar");
+    DbBar->setFixedHeight(29);
+    DbBar->setMovable(false);
+    const QStringList longTexts{"Prvi spomin", "Drugi spomin", "Tretji spomin", "Četrti spomin",
+                                "Peti spomin", "Šest spomin",  "Sedmi spomin",  "Osmi spomin"};
+    for (int i = 0; i < 8; ++i) {
+        auto* b = button(DbBar, QString("F%1").arg(i + 1), QString("F%1\n%2").arg(i + 1).arg(longTexts[i]),
+                         QStyle::SP_CustomBase, QString("F%1").arg(i + 1));
+        b->setFixedSize(24, 23);
+        FButtons << b;
+    }
+    ZvocnikBtn = button(DbBar, "ZvocnikBtn", "Zvočnik \nVklop/Izklop", QStyle::SP_MediaVolume);
+    ZvocnikBtn->setCheckable(true);
+    AutoEditBtn = button(DbBar, "AutoEditBtn", "Auto edit\nVklop/Izklop", QStyle::SP_DialogApplyButton);
+    AutoEditBtn->setCheckable(true);
+    SpeedItem12 = button(DbBar, "SpeedItem12", "Tune", QStyle::SP_CustomBase, "Tune");
+    auto spin = [this](const QString& name, const QString& tip, int lo, int hi, int value, int step) {
+        auto* s = new QSpinBox(DbBar);
+        s->setObjectName(name);
+        s->setToolTip(tip);
+        s->setRange(lo, hi);
+        s->setSingleStep(step);
+        s->setValue(value);
+        s->setFixedWidth(60);
+        DbBar->addWidget(s);
+        return s;
+    };
+    edKeyerSpeed = spin("edKeyerSpeed", "Normalna\nhitrost\ntastanja", 50, 255, 115, 1);
+    edkeyerSpeed1 = spin("edkeyerSpeed1", "Večja\nhitrost\ntastanja", 50, 255, 150, 1);
+    edKeyerSpeed2 = spin("edKeyerSpeed2", "Največja\nhitrost\ntastanja", 50, 255, 170, 1);
+    edKeyerTone = spin("edKeyerTone", "Barva\ntona", 300, 2000, 600, 50);
+}
+
+void TMainFrm::buildEntryPanel()
+{
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setMinimumHeight(207);
+    Panel1->setFixedHeight(207);
+    QFont labelFont("MS Sans Serif");
+    labelFont.setPixelSize(13);
+    QFont fieldFont = labelFont;
+    fieldFont.setBold(true);
+
+    auto field = [&](QWidget* w, const char* name, int x, int y, int width) {
+        w->setObjectName(name);
+        w->setFont(fieldFont);
+        w->setGeometry(x, y, width, 21);
+    };
+    edDate = new QDateEdit(Panel1);
+    edDate->setCalendarPopup(true);
+    edDate->setDisplayFormat("dd.MM.yyyy");
+    edDate->setToolTip("Pick a date");
+    field(edDate, "edDate", 8, 58, 121);
+    edUtc = new QLineEdit(Panel1);
+    edUtc->setInputMask("90:00:00");
+    edUtc->setMaxLength(8);
+    field(edUtc, "edUtc", 135, 58, 66);
+    cbMode = new QComboBox(Panel1);
+    cbMode->addItems({"CW", "SSB"});
+    field(cbMode, "cbMode", 205, 58, 60);
+    cbBand = new QComboBox(Panel1);
+    cbBand->addItems(kBands);
+    field(cbBand, "cbBand", 272, 58, 60);
+    edRstS = new QLineEdit("599", Panel1);
+    edRstS->setMaxLength(10);
+    field(edRstS, "edRstS", 337, 58, 50);
+    edRstR = new QLineEdit("599", Panel1);
+    edRstR->setMaxLength(10);
+    field(edRstR, "edRstR", 393, 58, 50);
+    edMyMulti = new QLineEdit(Panel1);
+    edMyMulti->setReadOnly(true);
+    field(edMyMulti, "edMyMulti", 457, 58, 52);
+    edMyMultiButton = new QToolButton(Panel1);
+    edMyMultiButton->setObjectName("edMyMultiButton");
+    edMyMultiButton->setText("...");
+    edMyMultiButton->setGeometry(509, 58, 20, 21);
+    edMyMultiButton->setFocusPolicy(Qt::NoFocus);
+    edCall = new QLineEdit(Panel1);
+    field(edCall, "edCall", 8, 118, 193);
+    edCall->setFont(labelFont);
+    edCall->setMaxLength(20);
+    forceUpperCase(edCall);
+    edHisMulti = new QLineEdit(Panel1);
+    edHisMulti->setMaxLength(2);
+    field(edHisMulti, "edHisMulti", 205, 118, 50);
+    Button1 = new QPushButton("Shrani", Panel1);
+    Button1->setObjectName("Button1");
+    Button1->setGeometry(454, 149, 75, 25);
+    Button1->setDefault(true);
+    Button2 = new QPushButton("Počisti", Panel1);
+    Button2->setObjectName("Button2");
+    Button2->setGeometry(454, 117, 75, 25);
+
+    makeLabel(Panel1, "D&atum", 8, 40, edDate);
+    makeLabel(Panel1, "&Gmt", 135, 40, edUtc);
+    makeLabel(Panel1, "&Vrsta\noddaje", 205, 26, cbMode);
+    makeLabel(Panel1, "&Band", 272, 40, cbBand);
+    makeLabel(Panel1, "&Oddan\nraport", 337, 26, edRstS);
+    // The received report's access key leads nowhere: show the underline without a buddy.
+    auto* sprejet = makeLabel(Panel1, "<u>S</u>prejet<br>raport", 393, 26, nullptr);
+    sprejet->setTextFormat(Qt::RichText);
+    sprejet->adjustSize();
+    makeLabel(Panel1, "&Moj\nmnož.", 457, 26, edMyMulti);
+    makeLabel(Panel1, "&Znak", 8, 100, edCall);
+    makeLabel(Panel1, "&Njegov\nmnož.", 205, 86, edHisMulti);
+    for (QLabel* l : Panel1->findChildren<QLabel*>()) {
+        l->setFont(labelFont);
+        l->adjustSize();
+    }
+
+    InfoLabel = new QLabel(Panel1);
+    InfoLabel->setObjectName("InfoLabel");
+    InfoLabel->setGeometry(8, 183, 250, 18);
+    InfoLabel->setStyleSheet("color: red;");
+    InfoLabel->setFont(fieldFont);
+
+    // Result panel.
+    Panel3 = new QWidget(Panel1);
+    Panel3->setObjectName("Panel3");
+    Panel3->setGeometry(545, 6, 185, 168);
+    auto value = [&](const char* name, int x, int y, const char* style = "color: black;") {
+        auto* l = new QLabel("0", Panel3);
+        l->setObjectName(name);
+        l->setGeometry(x, y, 60, 18);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setStyleSheet(style);
+        l->setFont(fieldFont);
+        return l;
+    };
+    auto title = [&](const QString& text, int x, int y, const char* style) {
+        auto* l = new QLabel(text, Panel3);
+        l->setGeometry(x, y, 60, 18);
+        l->setStyleSheet(style);
+        l->setFont(fieldFont);
+        return l;
+    };
+    const char* head = "color: rgb(128,64,64);";
+    const char* rowTitle = "color: rgb(128,128,255);";
+    title("Točke", 60, 4, head)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    title("Množ", 120, 4, head)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    title("CW", 6, 28, rowTitle);
+    title("SSB", 6, 52, rowTitle);
+    title("Skupaj", 6, 88, rowTitle);
+    title("Rezultat", 6, 128, rowTitle);
+    for (int y : {78, 118}) {
+        auto* rule = new QFrame(Panel3);
+        rule->setFrameShape(QFrame::HLine);
+        rule->setGeometry(6, y, 173, 4);
+    }
+    lblCwTocke = value("lblCwTocke", 60, 28);
+    lblCwMulti = value("lblCwMulti", 120, 28);
+    lblSsbTocke = value("lblSsbTocke", 60, 52);
+    lblSsbMulti = value("lblSsbMulti", 120, 52);
+    lblSkpTocke = value("lblSkpTocke", 60, 88);
+    lblSkpMnoz = value("lblSkpMnoz", 120, 88);
+    lblRezultat = value("lblRezultat", 80, 128, "color: olive;");
+    lblRezultat->setGeometry(70, 128, 110, 20);
+
+    Statistika = new QGroupBox("Statistika", Panel1);
+    Statistika->setObjectName("Statistika");
+    Statistika->setGeometry(272, 92, 171, 97);
+    Statistika->setStyleSheet("QGroupBox { color: grey; }");
+    auto stat = [&](const QString& caption, const char* name, int x) {
+        auto* t = new QLabel(caption, Statistika);
+        t->setGeometry(x, 22, 55, 18);
+        t->setStyleSheet("color: maroon;");
+        t->setFont(labelFont);
+        auto* l = new QLabel("0", Statistika);
+        l->setObjectName(name);
+        l->setGeometry(x, 48, 50, 18);
+        l->setStyleSheet("color: blue;");
+        l->setFont(fieldFont);
+        return l;
+    };
+    lblPrvaUra = stat("Prva ura", "lblPrvaUra", 6);
+    lblDrugaUra = stat("Druga ura", "lblDrugaUra", 60);
+    lblPovprecje = stat("Povprečje", "lblPovprecje", 114);
+
+    QWidget::setTabOrder(edDate, edUtc);
+    QWidget::setTabOrder(edUtc, cbMode);
+    QWidget::setTabOrder(cbMode, cbBand);
+    QWidget::setTabOrder(cbBand, edRstS);
+    QWidget::setTabOrder(edRstS, edMyMulti);
+    QWidget::setTabOrder(edMyMulti, edCall);
+    QWidget::setTabOrder(edCall, edHisMulti);
+    QWidget::setTabOrder(edHisMulti, Button1);
+    QWidget::setTabOrder(Button1, Button2);
+    QWidget::setTabOrder(Button2, edRstR);
+
+    connect(cbMode, &QComboBox::activated, this, [this](int i) { cbModeChange(i); });
+    connect(cbBand, &QComboBox::activated, this, [this](int i) { cbBandChange(i); });
+    connect(edCall, &QLineEdit::textChanged, this, [this](const QString& t) { edCallChange(t); });
+    connect(edHisMulti, &QLineEdit::textChanged, this, [this](const QString& t) { edHisMultiChange(t); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Save(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Clear(); }); });
+    edHisMulti->installEventFilter(this);
+    edCall->installEventFilter(this);
+    edUtc->installEventFilter(this);
+}
+
+void TMainFrm::buildGrid()
+{
+    const QList<GridColumn> cols{
+        {"Date", "Datum", -1, Qt::AlignLeft},         {"Utc", "Utc", -1, Qt::AlignLeft},
+        {"Call", "Znak", -1, Qt::AlignLeft},          {"Mode", "Vrsta oddaje", 50, Qt::AlignHCenter},
+        {"Band", "Band", 40, Qt::AlignHCenter},       {"RstS", "Oddan Rst", 50, Qt::AlignLeft},
+        {"RstR", "Sprejet Rst", 50, Qt::AlignLeft},   {"MultiR", "Letnica", 50, Qt::AlignHCenter},
+        {"MultiP", "Množ", 50, Qt::AlignHCenter},     {"Point", "Točke", -1, Qt::AlignHCenter},
+    };
+    LogGrid = new QTableView(this);
+    LogGrid->setObjectName("LogGrid");
+    LogModel = new TableModel(Data.LogTbl, cols);
+    LogModel->setTextColor(QColor("navy"));
+    LogModel->setTitleColor(QColor("purple"));
+    LogGrid->setModel(LogModel);
+    LogGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    LogGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    LogGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    LogGrid->verticalHeader()->setDefaultSectionSize(18);
+    LogGrid->verticalHeader()->setFixedWidth(11);
+    LogGrid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    QFont gridFont("MS Sans Serif");
+    gridFont.setPointSize(8);
+    LogGrid->setFont(gridFont);
+    QFont titleFont("MS Sans Serif");
+    titleFont.setPointSize(10);
+    LogGrid->horizontalHeader()->setFont(titleFont);
+    for (int i = 0; i < cols.size(); ++i)
+        if (cols[i].width > 0) LogGrid->setColumnWidth(i, cols[i].width);
+    QPalette p = LogGrid->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Button));
+    LogGrid->setPalette(p);
+    connect(LogModel, &TableModel::currentRowChanged, this, [this](int row) { followCurrentRow(row); });
+    connect(LogGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& cur) {
+                if (!cur.isValid() || !Data.LogTbl.isOpen()) return;
+                const qint64 id = LogModel->recordIdAt(cur.row());
+                if (id && id != Data.LogTbl.recordId() && Data.LogTbl.state() == Table::State::Browse)
+                    Guarded([&] { Data.LogTbl.gotoRecordId(id); });
+            });
+}
+
+void TMainFrm::followCurrentRow(int row)
+{
+    if (row < 0) return;
+    const QModelIndex idx = LogModel->index(row, qMax(0, LogGrid->currentIndex().column()));
+    if (LogGrid->currentIndex().row() != row) LogGrid->setCurrentIndex(idx);
+    LogGrid->scrollTo(idx);
+}
+
+// ---------------------------------------------------------------- start and close
+
+void TMainFrm::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (m_shown) return;
+    m_shown = true;
+    FormShow();
+}
+
+void TMainFrm::FormShow()
+{
+    cbMode->setCurrentIndex(0);
+    cbBand->setCurrentIndex(0);
+    BandText = "160";
+    edMyMulti->setText(UserInfo.User.Multi);
+    edDate->setDate(QDate::currentDate());
+    edCall->setFocus();
+    ShowInfo(1);
+    DataFolder = Dir.Data;
+    SetTitle(0);
+    ResetScoreLabels();
+    LogOpen = false;
+    edUtc->clear();
+    Enabler->DisableGroup("Db");
+    Enabler->DisableGroup("FGrup");
+    ContestKind = 2;
+    ShowRates(0, 0, 0);
+}
+
+void TMainFrm::closeEvent(QCloseEvent* e)
+{
+    FormClose();
+    e->accept();
+}
+
+void TMainFrm::FormClose()
+{
+    if (Data.LogTbl.isOpen()) Guarded([this] { CloseTables(); });
+}
+
+// ---------------------------------------------------------------- information line
+
+void TMainFrm::ShowInfo(int state)
+{
+    if (state < 0 || state > 3) return;
+    InfoLabel->setText(kInfoTexts[state]);
+}
+
+bool TMainFrm::IsDupe() { return IsDupeCall(Data.LogTbl1, edCall->text(), ModeText); }
+
+bool TMainFrm::CheckNewMulti()
+{
+    if (MultiWorked(Data.LogTbl2, ModeText, edHisMulti->text())) {
+        ShowInfo(0);
+        return false;
+    }
+    ShowInfo(3);
+    return true;
+}
+
+// ---------------------------------------------------------------- scoring and rates
+
+void TMainFrm::ShowScore()
+{
+    lblCwTocke->setText(QString::number(Score.CwTocke));
+    lblSsbTocke->setText(QString::number(Score.SsbTocke));
+    Score.Sum();
+    lblSkpTocke->setText(QString::number(Score.SkpTocke));
+    lblCwMulti->setText(QString::number(Score.CwMulti));
+    lblSsbMulti->setText(QString::number(Score.SsbMulti));
+    lblSkpMnoz->setText(QString::number(Score.SkpMnoz));
+    lblRezultat->setText(QString::number(Score.Rezultat()));
+}
+
+void TMainFrm::ResetScoreLabels()
+{
+    for (QLabel* l : {lblCwTocke, lblCwMulti, lblSsbTocke, lblSsbMulti, lblSkpTocke, lblSkpMnoz, lblRezultat})
+        l->setText("0");
+}
+
+void TMainFrm::RecountScore()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct Restore { ~Restore() { QApplication::restoreOverrideCursor(); } } restore;
+    zox::RecountScore(Data, Score);
+}
+
+void TMainFrm::UnscoreQso()
+{
+    Table& t = Data.LogTbl;
+    Score.Count(t.field("Mode").toString(), t.field("Point"), t.field("MultiP"), -1);
+}
+
+void TMainFrm::SpeedItem9Click()
+{
+    Guarded([this] {
+        if (!Data.LogTbl.isOpen()) return;
+        RecountScore();
+        ShowScore();
+    });
+}
+
+void TMainFrm::CountQsoHour()
+{
+    if (IsFirstHour(Data.LogTbl.field("Utc"))) Rates.PrvaUra += 1;
+    else Rates.DrugaUra += 1;
+    ShowRates(Rates.Povprecje(), Rates.DrugaUra, Rates.PrvaUra);
+}
+
+void TMainFrm::RecountRates()
+{
+    zox::RecountRates(Data, Rates);
+    ShowRates(Rates.Povprecje(), Rates.DrugaUra, Rates.PrvaUra);
+}
+
+void TMainFrm::ShowRates(double average, double second, double first)
+{
+    lblPrvaUra->setText(RateText(first));
+    lblDrugaUra->setText(RateText(second));
+    lblPovprecje->setText(RateText(average));
+}
+
+// ---------------------------------------------------------------- log files
+
+void TMainFrm::PrepareLogDialog() {}
+
+void TMainFrm::BindTables(const QString& path)
+{
+    Data.LogTbl.setTableName(path);
+    Data.LogTbl1.setTableName(path);
+    Data.LogTbl2.setTableName(path);
+    Data.LetniceTbl.setTableName(Dir.Data + "S5_Letnice.dat");
+}
+
+void TMainFrm::OpenTables()
+{
+    Data.LogTbl.setIndexName(QString());
+    Data.LogTbl.open();
+    Data.LogTbl.last();
+    Data.LogTbl1.setIndexName("byCallBand");
+    Data.LogTbl1.open();
+    Data.LogTbl2.setIndexName("byBandMulti");
+    Data.LogTbl2.open();
+    Data.LetniceTbl.open();
+    LogOpen = true;
+    Enabler->EnableGroup("Db");
+    ContestName = "ZOX";
+    ChooseBand();
+    // The searches use the mode the contact will be saved with.
+    ModeIndex = cbMode->currentIndex();
+    ModeText = cbMode->currentText();
+}
+
+void TMainFrm::CloseTables()
+{
+    Data.LogTbl1.close();
+    Data.LogTbl.close();
+    Data.LogTbl2.close();
+    Data.LetniceTbl.close();
+    LogOpen = false;
+}
+
+void TMainFrm::ShowQsoCount()
+{
+    const int n = Data.LogTbl.isOpen() ? Data.LogTbl.recordCount() : 0;
+    statusBar()->showMessage(QString::number(n) + " " + " zvez !");
+}
+
+void TMainFrm::SetTitle(int kind)
+{
+    if (kind == 0) setWindowTitle(kTitle + ContestName);
+    else if (kind == 1) setWindowTitle(kTitle + Data.LogTbl.tableName());
+}
+
+void TMainFrm::OpenLog()
+{
+    Guarded([this] {
+        PrepareLogDialog();
+        const QString path = Dialogs().fileName(this, QString(), Dir.Data, "Zox datoteke (*.DAT)|*.DAT", false, false);
+        if (path.isEmpty()) return;
+        LogDialogPath = path;
+        if (!Data.IsLogFile(path)) {
+            ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
+            return;
+        }
+        if (Data.LogTbl.isOpen()) CloseTables();
+        BindTables(path);
+        OpenTables();
+        ShowInfo(0);
+        SetTitle(1);
+        RecountScore();
+        ShowScore();
+        ShowQsoCount();
+        RecountRates();
+        QsoMenu->setEnabled(true);
+        QsoMenu->menuAction()->setEnabled(true);
+    });
+}
+
+void TMainFrm::NewLog(int kind)
+{
+    Guarded([this, kind] {
+        PrepareLogDialog();
+        const QString path = Dialogs().fileName(this, QString(), Dir.Data, "Zox datoteke (*.DAT)|*.DAT", false, false);
+        if (path.isEmpty()) return;
+        LogDialogPath = path;
+        // An existing file that is not a log is refused like Open does; opening
+        // a foreign table as a log would break every later step.
+        {
+            Table probe;
+            probe.setTableName(path);
+            if (probe.exists() && !Data.IsLogFile(path)) {
+                ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
+                return;
+            }
+        }
+        if (Data.LogTbl.isOpen()) CloseTables();
+        Data.CreateLogTable(path);
+        BindTables(path);
+        OpenTables();
+        SetTitle(1);
+        ShowInfo(0);
+        ResetScoreLabels();
+        static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
+        ContestName = QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest";
+        RecountScore();
+        ShowScore();
+        ShowQsoCount();
+        RecountRates();
+        QsoMenu->setEnabled(true);
+        QsoMenu->menuAction()->setEnabled(true);
+    });
+}
+
+// ---------------------------------------------------------------- entry line
+
+bool TMainFrm::TimeFieldBlank() const
+{
+    QString t = edUtc->text();
+    t.remove(':');
+    return t.trimmed().isEmpty();
+}
+
+void TMainFrm::Save()
+{
+    if (!LogOpen) {
+        ShowMessageDlg(LogDialogPath + " Odpri datoteko !", mtWarning, mbOK);
+        return;
+    }
+    if (edCall->text().isEmpty() || edHisMulti->text().isEmpty()) {
+        edCall->setFocus();
+        return;
+    }
+    if (TimeFieldBlank()) edUtc->setText(EntryTimeNow());
+    const QTime time = QTime::fromString(edUtc->text().trimmed(), "H:mm:ss");
+    if (!edUtc->hasAcceptableInput() || !time.isValid()) {
+        ShowMessageDlg("Čas " + edUtc->text().trimmed() + " ni veljaven !", mtWarning, mbOK);
+        edUtc->setFocus();
+        return;
+    }
+    if (NewMulti) {
+        bool ok = false;
+        edHisMulti->text().trimmed().toInt(&ok);
+        if (!ok) {
+            ShowMessageDlg("Letnica " + edHisMulti->text() + " ni število !", mtWarning, mbOK);
+            edHisMulti->setFocus();
+            return;
+        }
+    }
+    // The totals change only once the record is safely stored.
+    ScoreTotals after = Score;
+    QsoPoints = after.ScoreQso(DupeMark, ModeIndex);
+    try {
+        WriteQso(EditMode);
+    } catch (...) {
+        if (Data.LogTbl.state() != Table::State::Browse) Data.LogTbl.cancel();
+        throw;  // shown by the default error display; the line stays as typed
+    }
+    Score = after;
+    Score.AddNewMulti(NewMulti, ModeIndex);
+    ShowScore();
+    ClearEntry();
+    CountQsoHour();
+}
+
+void TMainFrm::WriteQso(bool editing)
+{
+    Table& t = Data.LogTbl;
+    if (!editing) {
+        t.insert();
+    } else {
+        if (!t.gotoRecordId(EditVexa)) throw storage::EngineError("Zveza za popravek ne obstaja več");
+        t.edit();
+    }
+    t.setField("Date", edDate->date());
+    t.setField("Utc", QTime::fromString(edUtc->text().trimmed(), "H:mm:ss"));
+    t.setField("Call", edCall->text());
+    t.setField("Band", BandText);
+    t.setField("Mode", cbMode->currentText());
+    t.setField("RstS", edRstS->text());
+    t.setField("RstR", edRstR->text());
+    t.setField("MultiR", edHisMulti->text());
+    t.setField("MultiP", NewMulti ? QVariant(edHisMulti->text().trimmed().toInt()) : QVariant());
+    t.setField("Point", QsoPoints);
+    t.setField("Contest", ContestName);
+    t.post();
+}
+
+void TMainFrm::ClearEntry()
+{
+    edUtc->clear();
+    m_settingCall = true;
+    edCall->clear();
+    m_settingCall = false;
+    SetReports();
+    edHisMulti->blockSignals(true);
+    edHisMulti->clear();
+    edHisMulti->blockSignals(false);
+    edCall->setFocus();
+    ShowInfo(0);
+    DupeMark = false;
+    NewMulti = false;
+    EditMode = false;
+    EditVexa = 0;
+    ShowQsoCount();
+}
+
+void TMainFrm::Clear()
+{
+    if (LogOpen) ClearEntry();
+    else edCall->clear();
+    if (!LogOpen) ShowMessageDlg(LogDialogPath + " Datoteka ni odprta !", mtWarning, mbOK);
+}
+
+void TMainFrm::SetReports()
+{
+    const QString r = ModeIndex == 0 ? "599" : "59";
+    edRstS->setText(r);
+    edRstR->setText(r);
+}
+
+void TMainFrm::ChooseBand()
+{
+    cbBand->setCurrentIndex(1);
+    BandText = "80";
+}
+
+void TMainFrm::cbModeChange(int index)
+{
+    ModeIndex = index == 0 ? 0 : 1;
+    ModeText = index == 0 ? "CW" : "SSB";
+    SetReports();
+}
+
+void TMainFrm::cbBandChange(int) { ChooseBand(); }
+
+void TMainFrm::edCallChange(const QString& text)
+{
+    if (m_settingCall || !LogOpen || EditMode) return;
+    const int blank = text.indexOf(' ');
+    if (blank >= 0) {
+        m_settingCall = true;
+        edCall->setText(text.left(blank));
+        m_settingCall = false;
+    }
+    Guarded([this] {
+        DupeMark = IsDupe();
+        ShowInfo(DupeMark ? 2 : 0);
+    });
+}
+
+void TMainFrm::edHisMultiChange(const QString& text)
+{
+    if (EditMode || !LogOpen) return;
+    if (text.size() == 2) Guarded([this] { NewMulti = CheckNewMulti(); });
+    else if (NewMulti) {
+        // A shortened year number no longer carries the multiplier mark.
+        NewMulti = false;
+        ShowInfo(0);
+    }
+}
+
+void TMainFrm::edHisMultiEnter()
+{
+    edHisMulti->clear();
+    if (LogOpen && !edCall->text().isEmpty()) {
+        Guarded([this] {
+            if (Data.LetniceTbl.findKey({edCall->text()}))
+                edHisMulti->setText(Data.LetniceTbl.field("Letnica").toString());
+        });
+    }
+    edHisMulti->setCursorPosition(edHisMulti->text().size());
+    edHisMulti->deselect();
+}
+
+bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
+{
+    if (obj == edHisMulti && e->type() == QEvent::FocusIn) {
+        edHisMultiEnter();
+        return false;
+    }
+    if (obj == edCall && e->type() == QEvent::FocusIn) {
+        QMetaObject::invokeMethod(edCall, [this] { edCall->deselect(); edCall->end(false); }, Qt::QueuedConnection);
+        return false;
+    }
+    if (obj == edUtc && e->type() == QEvent::MouseButtonDblClick) {
+        edUtc->setText(EntryTimeNow());
+        return true;
+    }
+    if (e->type() != QEvent::KeyPress) return false;
+    auto* w = qobject_cast<QWidget*>(obj);
+    if (!w || w->window() != this) return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    const bool inPanel = Panel1->isAncestorOf(w);
+    if (k->modifiers() & ~Qt::KeypadModifier) return false;
+    if (inPanel && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+        if (auto* cb = qobject_cast<QComboBox*>(w); cb && cb->view()->isVisible()) return false;
+        Button1->click();
+        return true;
+    }
+    if (inPanel && k->key() == Qt::Key_Escape) {
+        Button2->click();
+        return true;
+    }
+    if (k->key() == Qt::Key_Space && (inPanel || w == LogGrid)) {
+        QWidget* f = QApplication::focusWidget();
+        if (f == edCall) edHisMulti->setFocus(Qt::TabFocusReason);
+        else if (f == edHisMulti) edCall->setFocus(Qt::TabFocusReason);
+        else focusPreviousChild();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace zox

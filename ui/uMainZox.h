@@ -1,0 +1,196 @@
+#pragma once
+// The main window: menus, toolbars, the entry line, the score and rate panels,
+// the log grid and the status bar; and the operations that tie them together.
+
+#include "log/TableModel.h"
+#include "scoring/Score.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QSplitter;
+class QTableView;
+class QToolBar;
+class QToolButton;
+
+namespace zox {
+
+class TCMEnabler;
+class TDataFrm;
+
+class TMainFrm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainFrm(QWidget* parent = nullptr);  // FormCreate
+    ~TMainFrm() override;
+
+    // Main-window state.
+    bool KeyerOn = false;
+    bool DupeMark = false;
+    bool NewMulti = false;
+    int QsoPoints = 0;
+    ScoreTotals Score;   // CwTocke, SsbTocke, CwMulti, SsbMulti, SkpTocke, SkpMnoz
+    HourCounts Rates;    // PrvaUra, DrugaUra
+    TCMEnabler* Enabler = nullptr;
+    QString LogDialogPath;  // the path last chosen in the log file dialog
+    qint64 EditVexa = 0;    // the record loaded for correction
+
+    // Information line.
+    void ShowInfo(int state);
+    bool IsDupe();
+    bool CheckNewMulti();
+
+    // Scoring and rates.
+    void ShowScore();
+    void ResetScoreLabels();
+    void RecountScore();
+    void UnscoreQso();
+    void CountQsoHour();
+    void RecountRates();
+    void ShowRates(double average, double second, double first);
+
+    // Log files.
+    void PrepareLogDialog();
+    void BindTables(const QString& path);
+    void OpenTables();
+    void CloseTables();
+    void ShowQsoCount();
+    void SetTitle(int kind);
+    void NewLog(int kind);
+    void OpenLog();
+
+    // Entry line.
+    void Save();
+    void WriteQso(bool editing);
+    void ClearEntry();
+    void Clear();
+    void SetReports();
+    void ChooseBand();
+    bool TimeFieldBlank() const;
+
+    // Widgets, named as the program's own texts refer to them.
+    QMenu* Datoteka = nullptr;
+    QMenu* Urejanje = nullptr;
+    QMenu* QsoMenu = nullptr;
+    QMenu* Taster = nullptr;
+    QMenu* Pomoc = nullptr;
+    QAction* Nova1 = nullptr;
+    QAction* Odpri1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Operator1 = nullptr;
+    QAction* Multiplier2 = nullptr;
+    QMenu* as1 = nullptr;  // "Čas"
+    QAction* UtcCas = nullptr;
+    QAction* LokalCas = nullptr;
+    QAction* LogKreiraj = nullptr;
+    QAction* LogUredi = nullptr;
+    QAction* ZbirniKreiraj = nullptr;
+    QAction* ZbirniUredi = nullptr;
+    QAction* Adif1 = nullptr;
+    QAction* PrvaZveza = nullptr;
+    QAction* NaslednjaZveza = nullptr;
+    QAction* PrejsnjaZveza = nullptr;
+    QAction* ZadnjaZveza = nullptr;
+    QAction* Najdi1 = nullptr;
+    QAction* UrediZvezo = nullptr;
+    QAction* IzbrisiZvezo = nullptr;
+    QAction* Keyer1 = nullptr;  // "Omogoči"
+    QMenu* Nastavitve = nullptr;
+    QAction* NastavitveItem = nullptr;
+    QList<QAction*> EditMemory;  // Shift+F1..F8
+    QAction* AvtoEdit = nullptr;
+    QAction* Povecaj = nullptr;
+    QAction* Zmanjsaj = nullptr;
+    QList<QAction*> SendMemory;  // F1..F8
+    QAction* Vsebina = nullptr;
+    QAction* Pravila = nullptr;
+    QAction* Navodila = nullptr;
+    QAction* Program1 = nullptr;
+
+    QToolBar* SpeedBar1 = nullptr;
+    QToolButton* SpeedItem1 = nullptr;
+    QToolButton* SpeedItem2 = nullptr;
+    QWidget* DBNavigator1 = nullptr;
+    QList<QToolButton*> NavButtons;  // first, prior, next, last
+    QToolButton* SpeedItem16 = nullptr;
+    QToolButton* SpeedItem7 = nullptr;
+    QToolButton* SpeedItem8 = nullptr;
+    QToolButton* SpeedItem9 = nullptr;
+    QToolButton* SpeedItem15 = nullptr;
+
+    QToolBar* DbBar = nullptr;
+    QList<QToolButton*> FButtons;  // F1..F8
+    QToolButton* ZvocnikBtn = nullptr;
+    QToolButton* AutoEditBtn = nullptr;
+    QToolButton* SpeedItem12 = nullptr;
+    QSpinBox* edKeyerSpeed = nullptr;
+    QSpinBox* edkeyerSpeed1 = nullptr;
+    QSpinBox* edKeyerSpeed2 = nullptr;
+    QSpinBox* edKeyerTone = nullptr;
+
+    QWidget* Panel1 = nullptr;
+    QDateEdit* edDate = nullptr;
+    QLineEdit* edUtc = nullptr;
+    QComboBox* cbMode = nullptr;
+    QComboBox* cbBand = nullptr;
+    QLineEdit* edRstS = nullptr;
+    QLineEdit* edMyMulti = nullptr;
+    QToolButton* edMyMultiButton = nullptr;
+    QLineEdit* edCall = nullptr;
+    QLineEdit* edHisMulti = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLineEdit* edRstR = nullptr;
+    QLabel* InfoLabel = nullptr;
+    QWidget* Panel3 = nullptr;
+    QLabel* lblCwTocke = nullptr;
+    QLabel* lblCwMulti = nullptr;
+    QLabel* lblSsbTocke = nullptr;
+    QLabel* lblSsbMulti = nullptr;
+    QLabel* lblSkpTocke = nullptr;
+    QLabel* lblSkpMnoz = nullptr;
+    QLabel* lblRezultat = nullptr;
+    QGroupBox* Statistika = nullptr;
+    QLabel* lblPrvaUra = nullptr;
+    QLabel* lblDrugaUra = nullptr;
+    QLabel* lblPovprecje = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QTableView* LogGrid = nullptr;
+    TableModel* LogModel = nullptr;
+
+    TDataFrm& Data;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* obj, QEvent* e) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    void buildMenus();
+    void buildToolbars();
+    void buildEntryPanel();
+    void buildGrid();
+    void cbModeChange(int index);
+    void cbBandChange(int index);
+    void edCallChange(const QString& text);
+    void edHisMultiChange(const QString& text);
+    void edHisMultiEnter();
+    void SpeedItem9Click();
+    void followCurrentRow(int row);
+
+    bool m_shown = false;
+    bool m_settingCall = false;
+};
+
+}  // namespace zox
