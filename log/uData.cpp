@@ -63,8 +63,9 @@ void TDataFrm::CreateLogTable(const QString& path) const
     if (t.exists()) return;
     t.createTable();
     t.restructure(t.fieldDefs, t.indexDefs);
-    // The multiplier search looks up Mode and MultiR; no named index starts with them.
-    t.addSearchIndex("Mode;MultiR");
+    // The multiplier search looks up Mode and MultiR; no named index starts with
+    // them. Band last, so the matches come in the search cursor's own order.
+    t.addSearchIndex("MultiR;Mode;Band");
 }
 
 void TDataFrm::CreateLetniceTable(const QString& path)

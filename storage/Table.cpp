@@ -845,6 +845,25 @@ void Table::deleteRecord()
     notify(Event::DataChanged);
 }
 
+void Table::startTransaction()
+{
+    requireOpen("start a transaction");
+    m_conn->exec(QStringLiteral("BEGIN"));
+}
+
+void Table::commit()
+{
+    requireOpen("commit");
+    m_conn->exec(QStringLiteral("COMMIT"));
+}
+
+void Table::rollback()
+{
+    requireOpen("roll back");
+    m_conn->exec(QStringLiteral("ROLLBACK"));
+    m_conn->cachedCount = -1;
+}
+
 bool Table::locate(const QString& fields, const QVariantList& values)
 {
     requireBrowse("search");
@@ -863,8 +882,9 @@ bool Table::locate(const QString& fields, const QVariantList& values)
             binds << v;
         }
     }
+    const QString order = orderBy(false);
     const bool found = moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                                    .arg(quoteId(m_conn->table), conds.join(" AND "), orderBy(false)), binds);
+                                    .arg(quoteId(m_conn->table), conds.join(" AND "), order), binds);
     if (found) {
         m_eof = m_bof = false;
         notify(Event::Moved);

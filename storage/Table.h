@@ -108,6 +108,11 @@ public:
     void cancel();
     void deleteRecord();
 
+    // Groups many posts into one commit (bulk loading); the normal path commits each post.
+    void startTransaction();
+    void commit();
+    void rollback();
+
     bool locate(const QString& fields, const QVariantList& values);
     bool findKey(const QVariantList& values);
     // Moves to the record with this engine record id; false when it is gone.

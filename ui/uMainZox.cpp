@@ -200,6 +200,9 @@ void TMainFrm::buildMenus()
         SendMemory << a;
     }
 
+    // The memory keys follow the keyer whenever the menu opens.
+    connect(Taster, &QMenu::aboutToShow, this, [this] { SyncKeyerGroup(); });
+
     Pomoc = mb->addMenu("&Pomoč");
     Vsebina = Pomoc->addAction("&Vsebina");
     Pomoc->addSeparator();
@@ -907,6 +910,22 @@ void TMainFrm::edHisMultiEnter()
     edHisMulti->deselect();
 }
 
+void TMainFrm::SyncKeyerGroup()
+{
+    if (KeyerOn) Enabler->EnableGroup("FGrup");
+    else Enabler->DisableGroup("FGrup");
+}
+
+QAction* TMainFrm::TasterShortcut(const QKeyEvent* k) const
+{
+    const QKeySequence pressed(k->keyCombination());
+    QList<QAction*> items = SendMemory + EditMemory;
+    items << Povecaj << Zmanjsaj;
+    for (QAction* a : items)
+        if (a->shortcut() == pressed) return a;
+    return nullptr;
+}
+
 bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
 {
     if (obj == edHisMulti && e->type() == QEvent::FocusIn) {
@@ -921,10 +940,22 @@ bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
         edUtc->setText(EntryTimeNow());
         return true;
     }
-    if (e->type() != QEvent::KeyPress) return false;
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride) return false;
     auto* w = qobject_cast<QWidget*>(obj);
     if (!w || w->window() != this) return false;
     auto* k = static_cast<QKeyEvent*>(e);
+    if (QAction* a = TasterShortcut(k)) {
+        // A key of the keyer menu first brings the memory keys in step with the
+        // keyer, as opening the menu would, and then runs its item if enabled.
+        if (e->type() == QEvent::ShortcutOverride) {
+            e->accept();
+            return true;
+        }
+        SyncKeyerGroup();
+        if (a->isEnabled()) a->trigger();
+        return true;
+    }
+    if (e->type() != QEvent::KeyPress) return false;
     const bool inPanel = Panel1->isAncestorOf(w);
     if (k->modifiers() & ~Qt::KeypadModifier) return false;
     if (inPanel && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {

@@ -12,6 +12,7 @@ class QAction;
 class QComboBox;
 class QDateEdit;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -76,6 +77,8 @@ public:
     void SetReports();
     void ChooseBand();
     bool TimeFieldBlank() const;
+    // Enables the memory keys when the keyer is on, disables them when it is off.
+    void SyncKeyerGroup();
 
     // Widgets, named as the program's own texts refer to them.
     QMenu* Datoteka = nullptr;
@@ -188,6 +191,7 @@ private:
     void edHisMultiEnter();
     void SpeedItem9Click();
     void followCurrentRow(int row);
+    QAction* TasterShortcut(const QKeyEvent* k) const;
 
     bool m_shown = false;
     bool m_settingCall = false;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QToolButton>
+#include <QSignalSpy>
 
 using namespace zox;
 using zox::test::Window;
@@ -89,6 +90,30 @@ private slots:
             titles << t.w->LogModel->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         QCOMPARE(titles, (QStringList{"Datum", "Utc", "Znak", "Vrsta oddaje", "Band", "Oddan Rst", "Sprejet Rst",
                                       "Letnica", "Množ", "Točke"}));
+    }
+
+    void keyerMenuKeysBringTheMemoryKeysInStep()
+    {
+        Window t;
+        QSignalSpy sent3(t.w->SendMemory[2], &QAction::triggered);
+        QVERIFY(!t.w->FButtons[2]->isEnabled());
+        // Keyer off: F3 finds the group disabled and runs nothing.
+        QTest::keyClick(t.w->edCall, Qt::Key_F3);
+        QCOMPARE(sent3.count(), 0);
+        QVERIFY(!t.w->FButtons[2]->isEnabled());
+        // Keyer on: the first F-key enables the buttons and sends at once.
+        t.w->KeyerOn = true;
+        QTest::keyClick(t.w->edCall, Qt::Key_F3);
+        QCOMPARE(sent3.count(), 1);
+        QVERIFY(t.w->FButtons[2]->isEnabled());
+        QVERIFY(t.w->SendMemory[7]->isEnabled());
+        // Opening the menu with the keyer off disables them again.
+        t.w->KeyerOn = false;
+        emit t.w->Taster->aboutToShow();
+        QVERIFY(!t.w->FButtons[0]->isEnabled());
+        QVERIFY(!t.w->SendMemory[0]->isEnabled());
+        // The other groups are untouched.
+        QVERIFY(t.w->DbBar->isEnabled());
     }
 
     void engineErrorsReachTheErrorDisplay()

@@ -1,0 +1,116 @@
+// The searches that run on every keystroke, on a 100,000-QSO log, each beside a
+// bare prepared SQLite statement doing the same lookup (on a copy of the file,
+// since the program holds its log exclusively).
+#include "common/LogGenerator.h"
+#include "scoring/Score.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace zox;
+
+namespace {
+
+struct Fixture {
+    QTemporaryDir dir;
+    QString log, copy;
+    TDataFrm data;
+    QStringList calls;
+    sqlite3* db = nullptr;
+
+    Fixture()
+    {
+        log = dir.filePath("big.DAT");
+        copy = dir.filePath("copy.DAT");
+        bench::generateLog(log, 100000);
+        QFile::copy(log, copy);
+        for (Table* t : {&data.LogTbl, &data.LogTbl1, &data.LogTbl2}) t->setTableName(log);
+        data.LogTbl1.setIndexName("byCallBand");
+        data.LogTbl2.setIndexName("byBandMulti");
+        data.LogTbl.open();
+        data.LogTbl1.open();
+        data.LogTbl2.open();
+        for (data.LogTbl.first(); !data.LogTbl.eof() && calls.size() < 1000; data.LogTbl.next())
+            calls << data.LogTbl.field("Call").toString();
+        sqlite3_open_v2(copy.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~Fixture() { sqlite3_close(db); }
+};
+
+Fixture& fx()
+{
+    static Fixture f;
+    return f;
+}
+
+void BM_IsDupe_Hit(benchmark::State& st)
+{
+    auto& f = fx();
+    int i = 0;
+    for (auto _ : st) benchmark::DoNotOptimize(IsDupeCall(f.data.LogTbl1, f.calls[i++ % f.calls.size()], "CW"));
+}
+
+void BM_IsDupe_Miss(benchmark::State& st)
+{
+    auto& f = fx();
+    int i = 0;
+    for (auto _ : st) benchmark::DoNotOptimize(IsDupeCall(f.data.LogTbl1, QString("Q1X%1").arg(i++ % 997), "CW"));
+}
+
+void BM_Baseline_Dupe(benchmark::State& st)
+{
+    auto& f = fx();
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(f.db, "SELECT rowid FROM big WHERE Call=?1 AND Mode=?2 LIMIT 1", -1, &s, nullptr);
+    int i = 0;
+    for (auto _ : st) {
+        const QByteArray call = f.calls[i++ % f.calls.size()].toUtf8();
+        sqlite3_bind_text(s, 1, call.constData(), int(call.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 2, "CW", 2, SQLITE_STATIC);
+        benchmark::DoNotOptimize(sqlite3_step(s));
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+}
+
+void BM_CheckNewMulti_Worked(benchmark::State& st)
+{
+    auto& f = fx();
+    int i = 0;
+    for (auto _ : st) benchmark::DoNotOptimize(MultiWorked(f.data.LogTbl2, "CW", QString::number(20 + i++ % 80)));
+}
+
+void BM_CheckNewMulti_New(benchmark::State& st)
+{
+    auto& f = fx();
+    for (auto _ : st) benchmark::DoNotOptimize(MultiWorked(f.data.LogTbl2, "SSB", "0x"));
+}
+
+void BM_Baseline_Multi(benchmark::State& st)
+{
+    auto& f = fx();
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(f.db, "SELECT rowid FROM big WHERE Mode=?1 AND MultiR=?2 LIMIT 1", -1, &s, nullptr);
+    int i = 0;
+    for (auto _ : st) {
+        const QByteArray m = QByteArray::number(20 + i++ % 80);
+        sqlite3_bind_text(s, 1, "CW", 2, SQLITE_STATIC);
+        sqlite3_bind_text(s, 2, m.constData(), int(m.size()), SQLITE_TRANSIENT);
+        benchmark::DoNotOptimize(sqlite3_step(s));
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+}
+
+}  // namespace
+
+BENCHMARK(BM_IsDupe_Hit);
+BENCHMARK(BM_IsDupe_Miss);
+BENCHMARK(BM_Baseline_Dupe);
+BENCHMARK(BM_CheckNewMulti_Worked);
+BENCHMARK(BM_CheckNewMulti_New);
+BENCHMARK(BM_Baseline_Multi);
+BENCHMARK_MAIN();
