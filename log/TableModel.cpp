@@ -40,6 +40,27 @@ void TableModel::onTableEvent(storage::Table::Event e)
         break;
     case storage::Table::Event::StateChanged:
         break;
+    case storage::Table::Event::DataChanged:
+        if (m_rows >= 0 && m_table.isOpen() && !m_fieldIndex.isEmpty()) {
+            // A save appends one row or changes one: no need to read the log again.
+            const int count = m_table.recordCount();
+            const int cur = currentRow();
+            if (count == m_rows + 1 && cur == count - 1) {
+                beginInsertRows({}, m_rows, m_rows);
+                m_blocks.erase(m_rows / kBlock);
+                m_rows = count;
+                endInsertRows();
+                emit currentRowChanged(cur);
+                break;
+            }
+            if (count == m_rows) {
+                m_blocks.clear();
+                emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+                emit currentRowChanged(cur);
+                break;
+            }
+        }
+        [[fallthrough]];
     default:
         reload();
         if (m_table.isOpen()) emit currentRowChanged(currentRow());

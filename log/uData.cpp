@@ -99,11 +99,7 @@ void TDataFrm::FullPass(const std::function<void(Table&)>& visit, bool closeSear
             d.LogTbl.enableControls();
         }
     } restore{*this, reopen1, reopen2};
-    LogTbl.first();
-    while (!LogTbl.eof()) {
-        visit(LogTbl);
-        LogTbl.next();
-    }
+    LogTbl.scan(visit);
 }
 
 TDataFrm& DataFrm()

@@ -247,6 +247,14 @@ std::shared_ptr<Connection> openConnection(const QString& path, OpenHow how, boo
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &c->db, flags, nullptr);
     if (rc != SQLITE_OK) c->fail(QString());
     sqlite3_busy_timeout(c->db, 0);
+    if (qEnvironmentVariableIsSet("ZOX_SQL_TRACE")) {
+        // Statements slower than a millisecond, for finding slow paths.
+        sqlite3_trace_v2(c->db, SQLITE_TRACE_PROFILE, [](unsigned, void*, void* p, void* x) -> int {
+            const auto ns = *static_cast<sqlite3_int64*>(x);
+            if (ns > 1000000) qWarning("%.2f ms: %s", ns / 1e6, sqlite3_sql(static_cast<sqlite3_stmt*>(p)));
+            return 0;
+        }, nullptr);
+    }
     sqlite3_extended_result_codes(c->db, 1);
     // A read of the schema is the first statement: a file that is not a
     // database fails here, before anything could be written to it.
@@ -507,6 +515,11 @@ void Table::setIndexName(const QString& name)
             }
         if (!found) throw EngineError(QStringLiteral("%1: index not found: %2").arg(filePath(), name));
     }
+    // An auto-increment key is the row id itself: walk by that.
+    if (order.size() == 1) {
+        const int col = fieldIndex(order.first());
+        if (col >= 0 && m_conn->fields[col].type == FieldType::AutoInc) order.clear();
+    }
     m_index = name;
     m_orderFields = order;
 }
@@ -666,7 +679,14 @@ QVariant Table::fromStored(int col, const QVariant& v) const
         return d.isValid() ? QVariant(d) : v;
     }
     case FieldType::Time: {
-        const QTime t = QTime::fromString(v.toString(), QStringLiteral("HH:mm:ss"));
+        // Stored as "HH:MM:SS"; parsed by hand, full passes read it for every QSO.
+        const QString s = v.toString();
+        if (s.size() == 8 && s[2] == ':' && s[5] == ':') {
+            auto two = [&](int i) { return (s[i].unicode() - '0') * 10 + (s[i + 1].unicode() - '0'); };
+            const QTime t(two(0), two(3), two(6));
+            if (t.isValid()) return QVariant(t);
+        }
+        const QTime t = QTime::fromString(s, QStringLiteral("HH:mm:ss"));
         return t.isValid() ? QVariant(t) : v;
     }
     case FieldType::AutoInc:
@@ -916,10 +936,16 @@ std::vector<QVariantList> Table::fetchRows(int offset, int limit) const
 {
     requireOpen("read records");
     std::vector<QVariantList> out;
+    // OFFSET walks the rows it skips: near the end, count from the end instead
+    // (the grid mostly shows the end of the log).
+    const int count = recordCount();
+    if (offset >= count || limit <= 0) return out;
+    limit = std::min(limit, count - offset);
+    const bool fromEnd = offset > count / 2;
     sqlite3_stmt* st = m_conn->prepare(QStringLiteral("SELECT rowid,* FROM %1 ORDER BY %2 LIMIT ? OFFSET ?")
-                                           .arg(quoteId(m_conn->table), orderBy(false)));
+                                           .arg(quoteId(m_conn->table), orderBy(fromEnd)));
     m_conn->bind(st, 1, QVariant(qint64(limit)));
-    m_conn->bind(st, 2, QVariant(qint64(offset)));
+    m_conn->bind(st, 2, QVariant(qint64(fromEnd ? count - offset - limit : offset)));
     int rc;
     const int n = sqlite3_column_count(st);
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -934,6 +960,7 @@ std::vector<QVariantList> Table::fetchRows(int offset, int limit) const
     }
     sqlite3_reset(st);
     if (rc != SQLITE_DONE) m_conn->fail(QString());
+    if (fromEnd) std::reverse(out.begin(), out.end());
     return out;
 }
 
@@ -953,6 +980,31 @@ int Table::recNo() const
     if (sqlite3_step(st) == SQLITE_ROW) out = sqlite3_column_int(st, 0);
     sqlite3_reset(st);
     return out;
+}
+
+void Table::scan(const std::function<void(Table&)>& visit)
+{
+    requireBrowse("walk the records");
+    // A statement of its own: the visitor may search with other cursors meanwhile.
+    const QByteArray sql = QStringLiteral("SELECT rowid,* FROM %1 ORDER BY %2").arg(quoteId(m_conn->table), orderBy(false)).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(m_conn->db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) m_conn->fail(QString());
+    struct Finalize { sqlite3_stmt* s; ~Finalize() { sqlite3_finalize(s); } } fin{st};
+    int rc;
+    bool any = false;
+    m_bof = true;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        loadRow(st);
+        any = true;
+        m_eof = false;
+        visit(*this);
+        m_bof = false;
+    }
+    if (rc != SQLITE_DONE) m_conn->fail(QString());
+    if (!any) clearRow();
+    m_eof = true;
+    m_bof = !any;
+    notify(Event::Moved);
 }
 
 void Table::disableControls() { ++m_disabled; }

@@ -118,6 +118,10 @@ public:
     // Moves to the record with this engine record id; false when it is gone.
     bool gotoRecordId(qint64 id);
 
+    // Walks every record in index order with one statement, each becoming the
+    // current record in turn; leaves the cursor on the last one (end of table).
+    void scan(const std::function<void(Table&)>& visit);
+
     // Suspending display updates: listeners hear nothing until resumed.
     void disableControls();
     void enableControls();

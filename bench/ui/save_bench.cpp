@@ -1,0 +1,88 @@
+// Save through the real window (offscreen), on an empty log and on a
+// 100,000-QSO log, each commit on disk; and opening the big log with its recounts.
+#include "app/uGlob.h"
+#include "common/LogGenerator.h"
+#include "ui/base/ScriptedDialogs.h"
+#include "ui/uMainZox.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+using namespace zox;
+
+namespace {
+
+QTemporaryDir* root;
+
+TMainFrm& window()
+{
+    static TMainFrm* w = [] {
+        auto* w = new TMainFrm;
+        w->show();
+        return w;
+    }();
+    return *w;
+}
+
+void openLog(const QString& path)
+{
+    ScriptedDialogs dlg;
+    dlg.answerFile(path);
+    window().Odpri1->trigger();
+}
+
+void saveLoop(benchmark::State& st, const QString& path)
+{
+    TMainFrm& w = window();
+    openLog(path);
+    int i = 0;
+    for (auto _ : st) {
+        w.edCall->setText(QString("Q1B%1").arg(i++));
+        w.edHisMulti->setText("42");
+        w.Save();
+    }
+    st.counters["qsos"] = w.Data.LogTbl.recordCount();
+}
+
+void BM_Save_EmptyLog(benchmark::State& st)
+{
+    const QString path = root->filePath("prog/Data/empty.DAT");
+    QFile::remove(path);
+    TDataFrm().CreateLogTable(path);
+    saveLoop(st, path);
+}
+
+void BM_Save_BigLog(benchmark::State& st) { saveLoop(st, root->filePath("prog/Data/big.DAT")); }
+
+void BM_OpenWithRecounts_BigLog(benchmark::State& st)
+{
+    for (auto _ : st) openLog(root->filePath("prog/Data/big.DAT"));
+}
+
+}  // namespace
+
+BENCHMARK(BM_Save_EmptyLog)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_Save_BigLog)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_OpenWithRecounts_BigLog)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    root = &dir;
+    QDir(dir.path()).mkpath("prog/Data");
+    qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+    BuildFolderTable(dir.filePath("prog"));
+    bench::generateLetnice(Dir.Data + "S5_Letnice.dat", 1000);
+    bench::generateLog(Dir.Data + "big.DAT", 100000);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
