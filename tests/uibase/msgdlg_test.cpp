@@ -245,7 +245,7 @@ void MsgDlgTest::longMessageWrapsAtHalfTheScreen()
 
     auto* label = longDlg->findChild<QLabel*>("Message");
     const int lineHeight = QFontMetrics(label->font()).height();
-    QVERIFY(label->width() <= halfScreen);
+    QVERIFY2(label->width() <= halfScreen, qPrintable(QString("%1 > %2").arg(label->width()).arg(halfScreen)));
     QVERIFY(label->width() > halfScreen * 3 / 4);   // it does use the width
     QVERIFY(label->height() >= 4 * lineHeight);     // many lines
     QVERIFY(label->heightForWidth(label->width()) <= label->height());  // nothing cut off

@@ -218,6 +218,7 @@ std::unique_ptr<SloDialog> CreateMessageDialog(const QString& msg, int kind, int
         clientWidth = textWidth + 2 * horzMargin + horzSpacing + IconSize;
     }
     label->setGeometry(textLeft, vertMargin, textWidth, labelHeight);
+    label->setFixedSize(textWidth, labelHeight);  // nothing may widen it past the wrap width
     const int clientHeight = textHeight + vertSpacing + buttonHeight + 2 * vertMargin;
 
     std::vector<const ButtonDef*> defs;
