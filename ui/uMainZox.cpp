@@ -1,6 +1,7 @@
 #include "ui/uMainZox.h"
 
 #include "app/TimeBase.h"
+#include "app/IniFile.h"
 #include "app/uGlob.h"
 #include "log/uData.h"
 #include "ui/base/CMEnable.h"
@@ -111,6 +112,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
 
 TMainFrm::~TMainFrm()
 {
+    if (m_shown && !m_settingsSaved) SaveSettings();
     qApp->removeEventFilter(this);
     delete LogModel;  // before the cursors it listens to go
     LogModel = nullptr;
@@ -521,6 +523,7 @@ void TMainFrm::showEvent(QShowEvent* e)
     QMainWindow::showEvent(e);
     if (m_shown) return;
     m_shown = true;
+    RestoreSettings();
     FormShow();
 }
 
@@ -546,6 +549,7 @@ void TMainFrm::FormShow()
 
 void TMainFrm::closeEvent(QCloseEvent* e)
 {
+    if (m_shown && !m_settingsSaved) SaveSettings();
     FormClose();
     e->accept();
 }
@@ -909,6 +913,12 @@ void TMainFrm::edHisMultiEnter()
     edHisMulti->setCursorPosition(edHisMulti->text().size());
     edHisMulti->deselect();
 }
+
+// Filled in with the keyer and the clock window.
+void TMainFrm::RestoreKeyerKeys(const IniFile&) {}
+void TMainFrm::SaveKeyerKeys(IniFile&) {}
+void TMainFrm::RestoreClockProperties(const IniFile&) {}
+void TMainFrm::SaveClockProperties(IniFile&) {}
 
 void TMainFrm::SyncKeyerGroup()
 {

@@ -69,6 +69,10 @@ public:
     void NewLog(int kind);
     void OpenLog();
 
+    // Settings file.
+    void RestoreSettings();
+    void SaveSettings();
+
     // Entry line.
     void Save();
     void WriteQso(bool editing);
@@ -193,7 +197,13 @@ private:
     void followCurrentRow(int row);
     QAction* TasterShortcut(const QKeyEvent* k) const;
 
+    void RestoreKeyerKeys(const class IniFile& ini);
+    void SaveKeyerKeys(class IniFile& ini);
+    void RestoreClockProperties(const class IniFile& ini);
+    void SaveClockProperties(class IniFile& ini);
+
     bool m_shown = false;
+    bool m_settingsSaved = false;
     bool m_settingCall = false;
 };
 

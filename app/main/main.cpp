@@ -1,4 +1,5 @@
 #include "app/uGlob.h"
+#include "keyer/zlportio.h"
 #include "log/uData.h"
 #include "ui/uMainZox.h"
 
@@ -6,11 +7,14 @@
 
 int main(int argc, char** argv)
 {
+    zox::ZlPortIoStart();
     zox::BuildFolderTable();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zox");
     zox::DataFrm();
     zox::TMainFrm w;
     w.show();
-    return app.exec();
+    const int rc = app.exec();
+    zox::ZlPortIoEnd();
+    return rc;
 }
