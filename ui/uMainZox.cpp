@@ -6,6 +6,11 @@
 #include "log/uData.h"
 #include "ui/base/CMEnable.h"
 #include "ui/base/Dialogs.h"
+#include "ui/FormStorage.h"
+#include "ui/uClock.h"
+#include "ui/uUserDlg.h"
+#include "keyer/CwKeyer.h"
+#include "keyer/ThdTimer.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -19,6 +24,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -73,6 +79,29 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
     buildToolbars();
     buildEntryPanel();
     buildGrid();
+    buildKeyer();
+    Ura = new TUra(this);
+    connect(SpeedItem15, &QToolButton::clicked, Ura, &TUra::Toggle);
+    connect(Operator1, &QAction::triggered, this, [this] {
+        if (EditUserInfo(this, UserInfo)) edMyMulti->setText(UserInfo.User.Multi);
+    });
+    connect(edMyMultiButton, &QToolButton::clicked, this, [this] {
+        if (AskMyMulti(UserInfo)) edMyMulti->setText(UserInfo.User.Multi);
+    });
+    // "Pisava": one font for both call fields.
+    EditMnu = new QMenu(this);
+    EditMnu->setObjectName("EditMnu");
+    QAction* pisava = EditMnu->addAction("Pisava");
+    connect(pisava, &QAction::triggered, this, [this] {
+        QFont f = edCall->font();
+        if (!Dialogs().chooseFont(this, f)) return;
+        edCall->setFont(f);
+        edHisMulti->setFont(f);
+    });
+    for (QLineEdit* e : {edCall, edHisMulti}) {
+        e->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(e, &QWidget::customContextMenuRequested, this, [this, e](const QPoint& p) { EditMnu->popup(e->mapToGlobal(p)); });
+    }
 
     auto* central = new QWidget(this);
     auto* v = new QVBoxLayout(central);
@@ -282,7 +311,7 @@ void TMainFrm::buildToolbars()
     AutoEditBtn->setCheckable(true);
     SpeedItem12 = button(DbBar, "SpeedItem12", "Tune", QStyle::SP_CustomBase, "Tune");
     auto spin = [this](const QString& name, const QString& tip, int lo, int hi, int value, int step) {
-        auto* s = new QSpinBox(DbBar);
+        auto* s = new KeyerSpinBox(DbBar);
         s->setObjectName(name);
         s->setToolTip(tip);
         s->setRange(lo, hi);
@@ -543,8 +572,14 @@ void TMainFrm::FormShow()
     edUtc->clear();
     Enabler->DisableGroup("Db");
     Enabler->DisableGroup("FGrup");
+    if (Keyer) {
+        Keyer->SetSpeaker(false);
+        ZvocnikBtn->setChecked(false);
+    }
     ContestKind = 2;
     ShowRates(0, 0, 0);
+    RefreshKeyerFields();
+    Ura->show();
 }
 
 void TMainFrm::closeEvent(QCloseEvent* e)
@@ -557,6 +592,7 @@ void TMainFrm::closeEvent(QCloseEvent* e)
 void TMainFrm::FormClose()
 {
     if (Data.LogTbl.isOpen()) Guarded([this] { CloseTables(); });
+    if (KeyerOn) KeyerDisable();
 }
 
 // ---------------------------------------------------------------- information line
@@ -848,7 +884,9 @@ void TMainFrm::ClearEntry()
 
 void TMainFrm::Clear()
 {
-    if (LogOpen) ClearEntry();
+    if (Keyer && !Keyer->Stop()) {
+        Keyer->SetStop(true);  // ends a message being sent, and nothing more
+    } else if (LogOpen) ClearEntry();
     else edCall->clear();
     if (!LogOpen) ShowMessageDlg(LogDialogPath + " Datoteka ni odprta !", mtWarning, mbOK);
 }
@@ -871,6 +909,7 @@ void TMainFrm::cbModeChange(int index)
     ModeIndex = index == 0 ? 0 : 1;
     ModeText = index == 0 ? "CW" : "SSB";
     SetReports();
+    if (KeyerOn) TT->SetEnabled(ModeIndex == 0);
 }
 
 void TMainFrm::cbBandChange(int) { ChooseBand(); }
@@ -914,11 +953,29 @@ void TMainFrm::edHisMultiEnter()
     edHisMulti->deselect();
 }
 
-// Filled in with the keyer and the clock window.
-void TMainFrm::RestoreKeyerKeys(const IniFile&) {}
-void TMainFrm::SaveKeyerKeys(IniFile&) {}
-void TMainFrm::RestoreClockProperties(const IniFile&) {}
-void TMainFrm::SaveClockProperties(IniFile&) {}
+void TMainFrm::RestoreClockProperties(const IniFile& ini)
+{
+    const QString S = "TMainFrm";
+    if (ini.ValueExists(S, "Ura_Left") || ini.ValueExists(S, "Ura_Top"))
+        Ura->move(ini.ReadInteger(S, "Ura_Left", Ura->left()), ini.ReadInteger(S, "Ura_Top", Ura->top()));
+    if (ini.ValueExists(S, "Ura_Height")) Ura->setHeight(ini.ReadInteger(S, "Ura_Height", Ura->height()));
+    if (ini.ValueExists(S, "Ura_Width")) Ura->setWidth(ini.ReadInteger(S, "Ura_Width", Ura->width()));
+    QFont f = Ura->HamUra->font();
+    QColor c = Ura->HamUra->fontColor();
+    ReadFont(ini, S, "HamUra_Font", f, &c);
+    Ura->HamUra->setFont(f);
+    Ura->HamUra->setFontColor(c);
+}
+
+void TMainFrm::SaveClockProperties(IniFile& ini)
+{
+    const QString S = "TMainFrm";
+    ini.WriteInteger(S, "Ura_Left", Ura->left());
+    ini.WriteInteger(S, "Ura_Top", Ura->top());
+    WriteFont(ini, S, "HamUra_Font", Ura->HamUra->font(), Ura->HamUra->fontColor());
+    ini.WriteInteger(S, "Ura_Height", Ura->height());
+    ini.WriteInteger(S, "Ura_Width", Ura->width());
+}
 
 void TMainFrm::SyncKeyerGroup()
 {
@@ -942,7 +999,9 @@ bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
         edHisMultiEnter();
         return false;
     }
+    if (obj == edCall && e->type() == QEvent::FocusOut && Keyer) Keyer->SetPisem(false);
     if (obj == edCall && e->type() == QEvent::FocusIn) {
+        if (Keyer) Keyer->SetPisem(AvtoEdit->isChecked());
         QMetaObject::invokeMethod(edCall, [this] { edCall->deselect(); edCall->end(false); }, Qt::QueuedConnection);
         return false;
     }

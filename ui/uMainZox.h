@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSpinBox>
 
 class QAction;
 class QComboBox;
@@ -25,7 +26,20 @@ class QToolButton;
 
 namespace zox {
 
+class KeyerPlatform;
 class TCMEnabler;
+class TCwKeyer;
+class TThreadedTimer;
+class TUra;
+
+// A keyer number field: typing counts at once, held within the range.
+class KeyerSpinBox : public QSpinBox {
+public:
+    explicit KeyerSpinBox(QWidget* parent = nullptr);
+protected:
+    QValidator::State validate(QString& input, int& pos) const override;
+    int valueFromText(const QString& text) const override;
+};
 class TDataFrm;
 
 class TMainFrm : public QMainWindow {
@@ -35,7 +49,10 @@ public:
     ~TMainFrm() override;
 
     // Main-window state.
+    TCwKeyer* Keyer = nullptr;  // exists only while the keyer is on
     bool KeyerOn = false;
+    TThreadedTimer* TT = nullptr;  // paddle poll timer
+    KeyerPlatform* KeyerPlatformForTests = nullptr;  // clock and input for keyers made from now on
     bool DupeMark = false;
     bool NewMulti = false;
     int QsoPoints = 0;
@@ -68,6 +85,13 @@ public:
     void SetTitle(int kind);
     void NewLog(int kind);
     void OpenLog();
+
+    // Keyer.
+    void KeyerEnable();
+    void KeyerDisable();
+    void TTTimer();
+    void SpeedStep(int delta);
+    void RefreshKeyerFields();
 
     // Settings file.
     void RestoreSettings();
@@ -173,6 +197,8 @@ public:
     QSplitter* Splitter1 = nullptr;
     QTableView* LogGrid = nullptr;
     TableModel* LogModel = nullptr;
+    TUra* Ura = nullptr;       // the clock window
+    QMenu* EditMnu = nullptr;  // "Pisava" on the call fields
 
     TDataFrm& Data;
 
@@ -188,6 +214,7 @@ private:
     void buildToolbars();
     void buildEntryPanel();
     void buildGrid();
+    void buildKeyer();
     void cbModeChange(int index);
     void cbBandChange(int index);
     void edCallChange(const QString& text);

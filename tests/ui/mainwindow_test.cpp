@@ -94,26 +94,29 @@ private slots:
 
     void keyerMenuKeysBringTheMemoryKeysInStep()
     {
-        Window t;
+        Window t;  // the keyer starts on, the memory keys disabled
         QSignalSpy sent3(t.w->SendMemory[2], &QAction::triggered);
+        QVERIFY(t.w->KeyerOn);
         QVERIFY(!t.w->FButtons[2]->isEnabled());
-        // Keyer off: F3 finds the group disabled and runs nothing.
-        QTest::keyClick(t.w->edCall, Qt::Key_F3);
-        QCOMPARE(sent3.count(), 0);
-        QVERIFY(!t.w->FButtons[2]->isEnabled());
-        // Keyer on: the first F-key enables the buttons and sends at once.
-        t.w->KeyerOn = true;
+        // The first F-key enables the buttons and sends at once.
         QTest::keyClick(t.w->edCall, Qt::Key_F3);
         QCOMPARE(sent3.count(), 1);
         QVERIFY(t.w->FButtons[2]->isEnabled());
         QVERIFY(t.w->SendMemory[7]->isEnabled());
-        // Opening the menu with the keyer off disables them again.
+        // Keyer off: F3 finds the group disabled and runs nothing.
+        t.w->Keyer1->trigger();
+        QTest::keyClick(t.w->edCall, Qt::Key_F3);
+        QCOMPARE(sent3.count(), 1);
+        QVERIFY(!t.w->FButtons[2]->isEnabled());
+        // Opening the menu follows the flag.
+        t.w->KeyerOn = true;
+        emit t.w->Taster->aboutToShow();
+        QVERIFY(t.w->FButtons[0]->isEnabled());
         t.w->KeyerOn = false;
         emit t.w->Taster->aboutToShow();
         QVERIFY(!t.w->FButtons[0]->isEnabled());
         QVERIFY(!t.w->SendMemory[0]->isEnabled());
-        // The other groups are untouched.
-        QVERIFY(t.w->DbBar->isEnabled());
+        QVERIFY(t.w->DbBar->isEnabled());  // the other groups are untouched
     }
 
     void engineErrorsReachTheErrorDisplay()

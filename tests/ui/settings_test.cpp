@@ -3,6 +3,7 @@
 
 #include "app/IniFile.h"
 #include "ui/FormStorage.h"
+#include "ui/uClock.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -91,7 +92,17 @@ private slots:
         f.setBold(true);
         t.w->edCall->setFont(f);
         t.w->edHisMulti->setFont(f);
+        t.w->Ura->AnalognaUraClick();  // height 300
+        t.w->Ura->move(40, 50);
+        QFont cf = t.w->Ura->HamUra->font();
+        cf.setPixelSize(44);
+        t.w->Ura->HamUra->setFont(cf);
+        const QPoint uraPos = t.w->Ura->pos();
         restart(t);
+        QCOMPARE(t.w->Ura->height(), 300);
+        QCOMPARE(t.w->Ura->pos(), uraPos);
+        QCOMPARE(t.w->Ura->HamUra->font().pixelSize(), 44);
+        QCOMPARE(t.w->Ura->HamUra->mode(), THamUra::Mode::Digital);
         QCOMPARE(UserInfo.User.FName, QString("Črtomir"));
         QCOMPARE(UserInfo.User.City, QString("Šmarje pri Jelšah"));
         QCOMPARE(UserInfo.User.Call, QString("q5abc"));  // lower case kept

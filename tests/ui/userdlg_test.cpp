@@ -44,7 +44,7 @@ const QString Keep = QStringLiteral("<keep>");  // typed list: leave this field 
 TUserInfo Sample()
 {
     TUserInfo info;
-    info.User = {"Janez", "Novak", "Cesta 1", "Ljubljana", "Slovenija", "55", "S59ABC"};
+    info.User = {"Žan", "Novak", "Cesta 1", "Ljubljana", "Slovenija", "55", "s59abc"};  // case as typed
     info.Rig = {"FT-817", "5 W", "Dipol"};
     info.UserCountry = {"EU", "S5", "28", "15", "S5"};
     return info;

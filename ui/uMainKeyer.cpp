@@ -1,0 +1,159 @@
+// The keyer as the main window works it: on and off, the poll tick, the
+// toolbar controls and the keyer's keys in the settings file.
+#include "app/IniFile.h"
+#include "app/UserSettings.h"
+#include "keyer/CwKeyer.h"
+#include "keyer/ThdTimer.h"
+#include "ui/base/CMEnable.h"
+#include "ui/uMainZox.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace zox {
+
+namespace {
+const QString S = kMainSection;
+}
+
+KeyerSpinBox::KeyerSpinBox(QWidget* parent) : QSpinBox(parent)
+{
+    // Whatever is typed counts at once, held in range; text that is not a number is the minimum.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        int v = text.trimmed().toInt(&ok);
+        if (!ok) v = minimum();
+        v = std::clamp(v, minimum(), maximum());
+        if (v != value()) setValue(v);
+        if (text != QString::number(v)) lineEdit()->setText(QString::number(v));
+    });
+}
+
+QValidator::State KeyerSpinBox::validate(QString& input, int&) const
+{
+    for (QChar c : input)
+        if (!c.isDigit()) return QValidator::Invalid;
+    return QValidator::Acceptable;
+}
+
+int KeyerSpinBox::valueFromText(const QString& text) const
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return std::clamp(ok ? v : minimum(), minimum(), maximum());
+}
+
+void TMainFrm::buildKeyer()
+{
+    TT = new TThreadedTimer(this);
+    TT->SetInterval(1);
+    TT->OnTimer = [this] { TTTimer(); };
+    connect(Keyer1, &QAction::triggered, this, [this](bool checked) { checked ? KeyerEnable() : KeyerDisable(); });
+    connect(AvtoEdit, &QAction::triggered, this, [this](bool checked) {
+        if (!Keyer) { AvtoEdit->setChecked(false); return; }
+        Keyer->SetPisem(checked);
+        AutoEditBtn->setChecked(checked);
+    });
+    connect(AutoEditBtn, &QToolButton::clicked, this, [this] {
+        if (!Keyer) { AutoEditBtn->setChecked(false); return; }
+        Keyer->SetPisem(!Keyer->Pisem());
+        AutoEditBtn->setChecked(Keyer->Pisem());
+        AvtoEdit->setChecked(Keyer->Pisem());
+    });
+    connect(ZvocnikBtn, &QToolButton::clicked, this, [this] {
+        if (!Keyer) { ZvocnikBtn->setChecked(false); return; }
+        Keyer->SetSpeaker(!Keyer->Speaker());
+        ZvocnikBtn->setChecked(Keyer->Speaker());
+    });
+    connect(SpeedItem12, &QToolButton::pressed, this, [this] { if (Keyer) Keyer->ManualKeyDown(); });
+    connect(SpeedItem12, &QToolButton::released, this, [this] { if (Keyer) Keyer->ManualKeyUp(); });
+    connect(edKeyerSpeed, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetSpeed(v); });
+    connect(edkeyerSpeed1, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetHiSpeed(v); });
+    connect(edKeyerSpeed2, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetHiSpeed1(v); });
+    connect(edKeyerTone, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetTone(v); });
+    connect(Povecaj, &QAction::triggered, this, [this] { SpeedStep(+5); });
+    connect(Zmanjsaj, &QAction::triggered, this, [this] { SpeedStep(-5); });
+}
+
+void TMainFrm::KeyerEnable()
+{
+    if (Keyer) return;
+    Keyer = new TCwKeyer(KeyerPlatformForTests, this);
+    Enabler->EnableGroup("FGrup");
+    KeyerOn = true;
+    Keyer1->setChecked(true);
+    TT->SetEnabled(true);
+}
+
+void TMainFrm::KeyerDisable()
+{
+    Enabler->DisableGroup("FGrup");
+    TT->SetEnabled(false);
+    KeyerOn = false;
+    Keyer1->setChecked(false);
+    // The keyer may be in the middle of a send further down the stack.
+    if (TCwKeyer* k = std::exchange(Keyer, nullptr)) {
+        k->SetStop(true);
+        k->deleteLater();
+    }
+}
+
+void TMainFrm::TTTimer()
+{
+    if (!Keyer) return;
+    Keyer->PollDot();
+    Keyer->PollDash();
+    QString ch;
+    if (Keyer && Keyer->ReadPaddleChar(ch)) edCall->setText(edCall->text() + ch);
+}
+
+void TMainFrm::SpeedStep(int delta)
+{
+    if (!Keyer) return;
+    Keyer->SetSpeed(std::clamp(Keyer->Speed() + delta, 50, 255));
+    edKeyerSpeed->setValue(Keyer->Speed());
+}
+
+void TMainFrm::RefreshKeyerFields()
+{
+    if (!Keyer) return;
+    // Each field holds its own range, and the keyer takes what the field shows.
+    edKeyerSpeed->setValue(Keyer->Speed());
+    Keyer->SetSpeed(edKeyerSpeed->value());
+    edkeyerSpeed1->setValue(Keyer->HiSpeed());
+    Keyer->SetHiSpeed(edkeyerSpeed1->value());
+    edKeyerSpeed2->setValue(Keyer->HiSpeed1());
+    Keyer->SetHiSpeed1(edKeyerSpeed2->value());
+    edKeyerTone->setValue(Keyer->Tone());
+    Keyer->SetTone(edKeyerTone->value());
+}
+
+void TMainFrm::RestoreKeyerKeys(const IniFile& ini)
+{
+    if (ini.ReadString(S, "Keyer Enabled", "1") == "0") {
+        Enabler->DisableGroup("FGrup");
+        Keyer1->setChecked(false);
+        return;
+    }
+    Keyer1->setChecked(true);
+    KeyerEnable();
+    for (int i = 1; i <= 8; ++i)
+        Keyer->Memory()[i] = ini.ReadString(S, QString("Keyer F%1").arg(i), QString("F%1").arg(i));
+    Keyer->SetSpeed(std::clamp(ini.ReadInteger(S, "Keyer Speed", 115), 50, 255));
+    Keyer->SetHiSpeed(std::clamp(ini.ReadInteger(S, "Keyer Speed 1", 150), 50, 255));
+    Keyer->SetHiSpeed1(std::clamp(ini.ReadInteger(S, "Keyer Speed 2", 170), 50, 255));
+}
+
+void TMainFrm::SaveKeyerKeys(IniFile& ini)
+{
+    if (!Keyer) return;  // an absent keyer leaves its keys as the file has them
+    for (int i = 1; i <= 8; ++i) ini.WriteString(S, QString("Keyer F%1").arg(i), Keyer->Memory()[i]);
+    ini.WriteInteger(S, "Keyer Speed", Keyer->Speed());
+    ini.WriteInteger(S, "Keyer Speed 1", Keyer->HiSpeed());
+    ini.WriteInteger(S, "Keyer Speed 2", Keyer->HiSpeed1());
+}
+
+}  // namespace zox
