@@ -184,6 +184,9 @@ void TMainFrm::buildMenus()
     ZbirniUredi = zbirni->addAction("&Uredi");
     Urejanje->addSeparator();
     Adif1 = Urejanje->addAction("&Adif");
+    connect(LogKreiraj, &QAction::triggered, this, [this] { Kreiraj2Click(); });
+    connect(ZbirniKreiraj, &QAction::triggered, this, [this] { Kreiraj1Click(); });
+    connect(Adif1, &QAction::triggered, this, [this] { Adif1Click(); });
 
     QsoMenu = mb->addMenu("&Qso");
     PrvaZveza = QsoMenu->addAction("&Prva zveza");

@@ -93,6 +93,12 @@ public:
     void SpeedStep(int delta);
     void RefreshKeyerFields();
 
+    // Reports.
+    bool RequireLog();     // false, with the warning, when no log is open
+    void Kreiraj2Click();  // listing
+    void Kreiraj1Click();  // summary sheet
+    void Adif1Click();
+
     // Settings file.
     void RestoreSettings();
     void SaveSettings();
