@@ -24,6 +24,8 @@ TableModel::~TableModel() { m_table.removeListener(m_listener); }
 void TableModel::reload()
 {
     beginResetModel();
+    m_pending.clear();
+    m_newRow = false;
     m_blocks.clear();
     m_rows = -1;
     m_fieldIndex.clear();
@@ -72,7 +74,7 @@ int TableModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid() || !m_table.isOpen()) return 0;
     if (m_rows < 0) m_rows = m_table.recordCount();
-    return m_rows;
+    return m_rows + (m_newRow ? 1 : 0);
 }
 
 int TableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_columns.size()); }
@@ -103,6 +105,11 @@ QVariant TableModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: {
+        if (auto p = m_pending.find(index.row()); p != m_pending.end()) {
+            if (auto c = p->second.find(index.column()); c != p->second.end())
+                return role == Qt::DisplayRole ? QVariant(GridText(c->second)) : c->second;
+        }
+        if (m_newRow && index.row() == m_rows) return {};
         const QVariantList* r = rowAt(index.row());
         if (!r) return {};
         const QVariant v = r->value(m_fieldIndex[index.column()]);
@@ -133,9 +140,59 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
     return f;
 }
 
+void TableModel::StartNewRow()
+{
+    if (m_newRow || !m_table.isOpen()) return;
+    rowCount();
+    beginInsertRows({}, m_rows, m_rows);
+    m_newRow = true;
+    endInsertRows();
+}
+
+void TableModel::CommitRow(int row)
+{
+    const bool isNew = m_newRow && row == m_rows;
+    auto p = m_pending.find(row);
+    if (p == m_pending.end()) {
+        if (isNew) {  // a new row left unchanged is dropped
+            beginRemoveRows({}, m_rows, m_rows);
+            m_newRow = false;
+            endRemoveRows();
+        }
+        return;
+    }
+    const std::map<int, QVariant> cells = p->second;
+    m_pending.erase(p);
+    if (isNew) {
+        // The stored record takes the place of the row being typed.
+        beginRemoveRows({}, m_rows, m_rows);
+        m_newRow = false;
+        endRemoveRows();
+        m_table.insert();
+    } else {
+        const qint64 id = recordIdAt(row);
+        if (!id || !m_table.gotoRecordId(id)) { reload(); return; }
+        m_table.edit();
+    }
+    try {
+        for (const auto& [col, v] : cells) m_table.setField(m_columns[col].field, v);
+        m_table.post();  // the table's DataChanged brings the view up to date
+    } catch (...) {
+        m_table.cancel();
+        reload();
+        throw;
+    }
+}
+
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!m_editable || role != Qt::EditRole || !index.isValid()) return false;
+    if (m_rowBuffered) {
+        if (data(index, Qt::EditRole) == value) return true;
+        m_pending[index.row()][index.column()] = value;
+        emit dataChanged(index, index);
+        return true;
+    }
     const qint64 id = recordIdAt(index.row());
     if (!id || !m_table.gotoRecordId(id)) return false;
     m_table.edit();

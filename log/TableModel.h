@@ -39,6 +39,15 @@ public:
     void setTextColor(const QColor& c) { m_textColor = c; }
     void setTitleColor(const QColor& c) { m_titleColor = c; }
     void setEditable(bool on) { m_editable = on; }
+    // Row-buffered editing: changed cells are kept until the row is left
+    // (CommitRow), and a new row can be started after the last one.
+    void setRowBuffered(bool on) { m_rowBuffered = on; }
+    void StartNewRow();
+    bool HasNewRow() const { return m_newRow; }
+    bool RowChanged(int row) const { return m_pending.count(row) > 0; }
+    // Writes the row's changed cells (a new row unchanged is dropped); throws on engine errors,
+    // after dropping what could not be written.
+    void CommitRow(int row);
     void reload();
 
 signals:
@@ -57,6 +66,9 @@ private:
     QColor m_textColor;
     QColor m_titleColor;
     bool m_editable = false;
+    bool m_rowBuffered = false;
+    bool m_newRow = false;
+    std::map<int, std::map<int, QVariant>> m_pending;  // row -> column -> value
     static constexpr int kBlock = 128;
 };
 

@@ -886,6 +886,11 @@ void Table::rollback()
 
 bool Table::locate(const QString& fields, const QVariantList& values)
 {
+    return locate(fields, values, 0);
+}
+
+bool Table::locate(const QString& fields, const QVariantList& values, qint64 exceptRecordId)
+{
     requireBrowse("search");
     const QStringList names = fields.split(';');
     if (names.size() != values.size())
@@ -901,6 +906,10 @@ bool Table::locate(const QString& fields, const QVariantList& values)
             conds << (m_conn->fields[col].type == FieldType::AutoInc ? QStringLiteral("rowid") : quoteId(m_conn->fields[col].name)) + " = ?";
             binds << v;
         }
+    }
+    if (exceptRecordId > 0) {
+        conds << QStringLiteral("rowid <> ?");
+        binds << QVariant(exceptRecordId);
     }
     const QString order = orderBy(false);
     const bool found = moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")

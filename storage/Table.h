@@ -114,6 +114,8 @@ public:
     void rollback();
 
     bool locate(const QString& fields, const QVariantList& values);
+    // The same, passing over the record with this record id.
+    bool locate(const QString& fields, const QVariantList& values, qint64 exceptRecordId);
     bool findKey(const QVariantList& values);
     // Moves to the record with this engine record id; false when it is gone.
     bool gotoRecordId(qint64 id);

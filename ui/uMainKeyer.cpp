@@ -2,7 +2,12 @@
 // toolbar controls and the keyer's keys in the settings file.
 #include "app/IniFile.h"
 #include "app/UserSettings.h"
+#include "app/uGlob.h"
 #include "keyer/CwKeyer.h"
+#include "keyer/CwKeyerSetup.h"
+#include "keyer/Macros.h"
+#include "keyer/WavSound.h"
+#include "ui/base/Dialogs.h"
 #include "keyer/ThdTimer.h"
 #include "ui/base/CMEnable.h"
 #include "ui/uMainZox.h"
@@ -75,7 +80,56 @@ void TMainFrm::buildKeyer()
     connect(edKeyerSpeed2, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetHiSpeed1(v); });
     connect(edKeyerTone, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetTone(v); });
     connect(Povecaj, &QAction::triggered, this, [this] { SpeedStep(+5); });
+    for (int i = 0; i < 8; ++i) {
+        connect(SendMemory[i], &QAction::triggered, this, [this, i] { SendMemoryKey(i + 1); });
+        connect(FButtons[i], &QToolButton::clicked, SendMemory[i], &QAction::trigger);
+        connect(EditMemory[i], &QAction::triggered, this, [this, i] { EditMemoryKey(i + 1); });
+    }
+    connect(NastavitveItem, &QAction::triggered, this, [this] { ShowKeyerSetup(); });
+
+    WS = new TWavSound(nullptr, this);
+    WS->SetSoundLoop(false);
+    Sender = new TMemorySender;
+    TMemorySendHooks& h = Sender->Hooks();
+    h.Memory = [this](int slot) { return Keyer ? Keyer->Memory()[slot] : QString(); };
+    h.IsDupe = [this] { return DupeMark; };
+    h.Context = [this] { return MacroContext{UserInfo.User.Call, edCall->text(), UserInfo.User.Multi}; };
+    h.SendText = [this](const QString& text) { if (Keyer) Keyer->SendText(text); };
+    h.ClearLine = [this] {
+        // As "Počisti" does when nothing is being sent.
+        if (LogOpen) ClearEntry();
+        else {
+            edCall->clear();
+            ShowMessageDlg(LogDialogPath + " Datoteka ni odprta !", mtWarning, mbOK);
+        }
+    };
+    h.FocusHisMulti = [this] { edHisMulti->setFocus(); };
+    h.Save = [this] { Guarded([this] { Save(); }); };
+    h.IsSsb = [this] { return ModeIndex == 1; };
+    h.PlayVoice = [this] {
+        if (VoiceWait) PlayVoiceExchange(*WS, Dir.Wav, VoiceWait);
+        else PlayVoiceExchange(*WS, Dir.Wav);
+    };
     connect(Zmanjsaj, &QAction::triggered, this, [this] { SpeedStep(-5); });
+}
+
+void TMainFrm::SendMemoryKey(int slot)
+{
+    if (!Keyer) return;
+    Sender->Send(slot);
+}
+
+void TMainFrm::EditMemoryKey(int slot)
+{
+    if (!Keyer) return;
+    zox::EditMemory(Keyer->Memory(), slot);
+}
+
+void TMainFrm::ShowKeyerSetup()
+{
+    if (!Keyer) return;
+    ShowSetup(*Keyer, this);
+    RefreshKeyerFields();
 }
 
 void TMainFrm::KeyerEnable()

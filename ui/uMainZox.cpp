@@ -8,9 +8,12 @@
 #include "ui/base/Dialogs.h"
 #include "ui/FormStorage.h"
 #include "ui/uClock.h"
+#include "letnice/uMultiWnd.h"
 #include "ui/uUserDlg.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/ThdTimer.h"
+#include "keyer/Macros.h"
+#include "keyer/WavSound.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -81,6 +84,12 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
     buildGrid();
     buildKeyer();
     Ura = new TUra(this);
+    MultiWnd = new TMultiWnd(this, Data.LetniceTbl);
+    connect(Multiplier2, &QAction::triggered, this, [this] {  // Multiplier2Click
+        MultiWnd->show();
+        MultiWnd->raise();
+        MultiWnd->activateWindow();
+    });
     connect(SpeedItem15, &QToolButton::clicked, Ura, &TUra::Toggle);
     connect(Operator1, &QAction::triggered, this, [this] {
         if (EditUserInfo(this, UserInfo)) edMyMulti->setText(UserInfo.User.Multi);
@@ -142,6 +151,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
 TMainFrm::~TMainFrm()
 {
     if (m_shown && !m_settingsSaved) SaveSettings();
+    delete Sender;
     qApp->removeEventFilter(this);
     delete LogModel;  // before the cursors it listens to go
     LogModel = nullptr;
@@ -199,6 +209,9 @@ void TMainFrm::buildMenus()
     UrediZvezo = QsoMenu->addAction("&Uredi zvezo");
     IzbrisiZvezo = QsoMenu->addAction("&Izbriši zvezo");
     IzbrisiZvezo->setShortcut(QKeySequence("Ctrl+W"));
+    connect(Najdi1, &QAction::triggered, this, [this] { FindCall(); });
+    connect(UrediZvezo, &QAction::triggered, this, [this] { EditQso(); });
+    connect(IzbrisiZvezo, &QAction::triggered, this, [this] { DeleteQso(); });
     QsoMenu->setEnabled(false);
     QsoMenu->menuAction()->setEnabled(false);
     auto nav = [this](void (Table::*move)()) {
@@ -294,6 +307,9 @@ void TMainFrm::buildToolbars()
     connect(SpeedItem1, &QToolButton::clicked, this, [this] { NewLog(2); });
     connect(SpeedItem2, &QToolButton::clicked, this, [this] { OpenLog(); });
     connect(SpeedItem9, &QToolButton::clicked, this, [this] { SpeedItem9Click(); });
+    connect(SpeedItem16, &QToolButton::clicked, Najdi1, &QAction::trigger);
+    connect(SpeedItem7, &QToolButton::clicked, IzbrisiZvezo, &QAction::trigger);
+    connect(SpeedItem8, &QToolButton::clicked, UrediZvezo, &QAction::trigger);
 
     addToolBarBreak();
     DbBar = addToolBar("Keyer");
@@ -531,9 +547,17 @@ void TMainFrm::buildGrid()
     p.setColor(QPalette::Base, p.color(QPalette::Button));
     LogGrid->setPalette(p);
     connect(LogModel, &TableModel::currentRowChanged, this, [this](int row) { followCurrentRow(row); });
+    LogModel->setEditable(true);
+    LogModel->setRowBuffered(true);
+    LogGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
+    LogGrid->installEventFilter(this);
     connect(LogGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& cur) {
+            [this](const QModelIndex& cur, const QModelIndex& prev) {
+                // A changed row is written when it is left.
+                if (prev.isValid() && prev.row() != cur.row()) Guarded([&] { LogModel->CommitRow(prev.row()); });
                 if (!cur.isValid() || !Data.LogTbl.isOpen()) return;
+                if (LogModel->HasNewRow() && cur.row() == LogModel->rowCount() - 1) return;
                 const qint64 id = LogModel->recordIdAt(cur.row());
                 if (id && id != Data.LogTbl.recordId() && Data.LogTbl.state() == Table::State::Browse)
                     Guarded([&] { Data.LogTbl.gotoRecordId(id); });
@@ -561,6 +585,7 @@ void TMainFrm::showEvent(QShowEvent* e)
 
 void TMainFrm::FormShow()
 {
+    PlayGreeting(*WS, Dir.Wav);
     cbMode->setCurrentIndex(0);
     cbBand->setCurrentIndex(0);
     BandText = "160";
@@ -818,6 +843,9 @@ void TMainFrm::Save()
         edUtc->setFocus();
         return;
     }
+    // A correction is scored again from what it now holds (sets QsoPoints and NewMulti).
+    const bool editing = EditMode;
+    if (editing && !ScoreCorrection()) return;
     if (NewMulti) {
         bool ok = false;
         edHisMulti->text().trimmed().toInt(&ok);
@@ -829,17 +857,26 @@ void TMainFrm::Save()
     }
     // The totals change only once the record is safely stored.
     ScoreTotals after = Score;
-    QsoPoints = after.ScoreQso(DupeMark, ModeIndex);
+    if (editing) {
+        after.Count(m_editOld.mode, m_editOld.point, m_editOld.multiP, -1);
+        after.Count(cbMode->currentText(), QsoPoints, NewMulti ? QVariant(1) : QVariant(), +1);
+    } else {
+        QsoPoints = after.ScoreQso(DupeMark, ModeIndex);
+        after.AddNewMulti(NewMulti, ModeIndex);
+    }
     try {
-        WriteQso(EditMode);
+        WriteQso(editing);
     } catch (...) {
         if (Data.LogTbl.state() != Table::State::Browse) Data.LogTbl.cancel();
         throw;  // shown by the default error display; the line stays as typed
     }
     Score = after;
-    Score.AddNewMulti(NewMulti, ModeIndex);
     ShowScore();
     ClearEntry();
+    if (editing) {
+        // The correction moves the QSO to the hour of its new time.
+        (IsFirstHour(m_editOld.utc) ? Rates.PrvaUra : Rates.DrugaUra) -= 1;
+    }
     CountQsoHour();
 }
 
@@ -980,6 +1017,45 @@ void TMainFrm::SaveClockProperties(IniFile& ini)
     ini.WriteInteger(S, "Ura_Width", Ura->width());
 }
 
+bool TMainFrm::GridEvent(QEvent* e)
+{
+    const int row = LogGrid->currentIndex().row();
+    if (e->type() == QEvent::FocusOut) {
+        // Leaving the grid (not for its own cell editor) writes the row or drops an unchanged new one.
+        QWidget* to = QApplication::focusWidget();
+        if (row >= 0 && !(to && LogGrid->isAncestorOf(to))) Guarded([&] { LogModel->CommitRow(row); });
+        return false;
+    }
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (!Data.LogTbl.isOpen()) return false;
+    const bool lastRow = row == LogModel->rowCount() - 1;
+    if ((k->key() == Qt::Key_Insert && k->modifiers() == Qt::NoModifier) ||
+        (k->key() == Qt::Key_Down && k->modifiers() == Qt::NoModifier && lastRow && !LogModel->HasNewRow())) {
+        LogModel->StartNewRow();
+        LogGrid->setCurrentIndex(LogModel->index(LogModel->rowCount() - 1, qMax(0, LogGrid->currentIndex().column())));
+        return true;
+    }
+    if (k->key() == Qt::Key_Delete && k->modifiers() == Qt::ControlModifier) {
+        Guarded([&] {
+            if (LogModel->HasNewRow() && lastRow) {
+                LogModel->reload();
+                return;
+            }
+            if (!Data.LogTbl.hasRecord()) return;
+            if (ShowMessageDlg("Delete record?", mtConfirmation, mbOK | mbCancel) != mrOk) return;
+            Data.LogTbl.deleteRecord();  // straight to the table: no scoring, as the recount knows
+        });
+        return true;
+    }
+    if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {  // keys reach the view itself only outside its cell editor
+        // Enter moves on like Tab inside the grid.
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(LogGrid, &tab);
+        return true;
+    }
+    return false;
+}
+
 void TMainFrm::SyncKeyerGroup()
 {
     if (KeyerOn) Enabler->EnableGroup("FGrup");
@@ -1011,6 +1087,9 @@ bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
     if (obj == edUtc && e->type() == QEvent::MouseButtonDblClick) {
         edUtc->setText(EntryTimeNow());
         return true;
+    }
+    if (obj == LogGrid && (e->type() == QEvent::KeyPress || e->type() == QEvent::FocusOut)) {
+        if (GridEvent(e)) return true;
     }
     if (e->type() != QEvent::KeyPress && e->type() != QEvent::ShortcutOverride) return false;
     auto* w = qobject_cast<QWidget*>(obj);

@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QSpinBox>
 
+#include <functional>
+
 class QAction;
 class QComboBox;
 class QDateEdit;
@@ -31,6 +33,9 @@ class TCMEnabler;
 class TCwKeyer;
 class TThreadedTimer;
 class TUra;
+class TMultiWnd;
+class TMemorySender;
+class TWavSound;
 
 // A keyer number field: typing counts at once, held within the range.
 class KeyerSpinBox : public QSpinBox {
@@ -53,6 +58,9 @@ public:
     bool KeyerOn = false;
     TThreadedTimer* TT = nullptr;  // paddle poll timer
     KeyerPlatform* KeyerPlatformForTests = nullptr;  // clock and input for keyers made from now on
+    TMemorySender* Sender = nullptr;  // the memory keys' send command
+    TWavSound* WS = nullptr;          // voice messages
+    std::function<void(int)> VoiceWait;  // the pauses of the voice exchange
     bool DupeMark = false;
     bool NewMulti = false;
     int QsoPoints = 0;
@@ -92,6 +100,16 @@ public:
     void TTTimer();
     void SpeedStep(int delta);
     void RefreshKeyerFields();
+    void SendMemoryKey(int slot);  // F1..F8
+    void EditMemoryKey(int slot);  // Shift+F1..F8
+    void ShowKeyerSetup();
+
+    // Browsing and correcting.
+    void EditQso();
+    void LoadEntry();
+    void DeleteQso();
+    void FindCall();
+    bool ScoreCorrection();
 
     // Reports.
     bool RequireLog();     // false, with the warning, when no log is open
@@ -204,6 +222,7 @@ public:
     QTableView* LogGrid = nullptr;
     TableModel* LogModel = nullptr;
     TUra* Ura = nullptr;       // the clock window
+    TMultiWnd* MultiWnd = nullptr;  // the year-number list
     QMenu* EditMnu = nullptr;  // "Pisava" on the call fields
 
     TDataFrm& Data;
@@ -229,12 +248,18 @@ private:
     void SpeedItem9Click();
     void followCurrentRow(int row);
     QAction* TasterShortcut(const QKeyEvent* k) const;
+    bool GridEvent(QEvent* e);
 
     void RestoreKeyerKeys(const class IniFile& ini);
     void SaveKeyerKeys(class IniFile& ini);
     void RestoreClockProperties(const class IniFile& ini);
     void SaveClockProperties(class IniFile& ini);
 
+    struct EditedQso {
+        QString mode;
+        QVariant point, multiP, utc;
+        QString multiR;
+    } m_editOld;  // the loaded record as it was stored
     bool m_shown = false;
     bool m_settingsSaved = false;
     bool m_settingCall = false;

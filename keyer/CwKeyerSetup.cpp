@@ -1,0 +1,273 @@
+#include "keyer/CwKeyerSetup.h"
+
+#include "app/uGlob.h"
+#include "keyer/CwKeyer.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zox {
+
+// ---- TNumberField ----
+
+TNumberField::TNumberField(QWidget* parent) : QSpinBox(parent) {}
+
+int TNumberField::ReadValue(const QString& text, int minimum, int maximum)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    return std::clamp(ok ? value : minimum, minimum, maximum);
+}
+
+int TNumberField::ReadValue() const { return ReadValue(lineEdit()->text(), minimum(), maximum()); }
+
+QValidator::State TNumberField::validate(QString& input, int& /*pos*/) const
+{
+    // Digits only, so the text always reads as a number (or as the minimum
+    // while it is empty); nine digits cannot overflow.
+    static const QRegularExpression digits(QStringLiteral("^-?[0-9]{0,9}$"));
+    if (!digits.match(input).hasMatch()) return QValidator::Invalid;
+    bool ok = false;
+    const int value = input.toInt(&ok);
+    return ok && value >= minimum() && value <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+void TNumberField::fixup(QString& input) const
+{
+    input = QString::number(ReadValue(input, minimum(), maximum()));
+}
+
+// ---- help hooks ----
+
+TKeyerSetupHelp& KeyerSetupHelp()
+{
+    static TKeyerSetupHelp help;
+    return help;
+}
+
+namespace {
+
+void SetHelpFile(const QString& name)
+{
+    if (const auto& set = KeyerSetupHelp().SetHelpFile) set(Dir.Help + name);
+}
+
+TNumberField* NumberField(QWidget* parent, const char* name, int minimum, int maximum, int value)
+{
+    auto* field = new TNumberField(parent);
+    field->setObjectName(QLatin1String(name));
+    field->setRange(minimum, maximum);
+    field->setValue(value);
+    return field;
+}
+
+// Letters typed or set become capitals, as the memories are keyed.
+QLineEdit* UpperCaseField(QWidget* parent, const QString& name)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString& text) {
+        const QString upper = text.toUpper();
+        if (upper == text) return;
+        const int cursor = field->cursorPosition();
+        field->setText(upper);
+        field->setCursorPosition(std::min<int>(cursor, upper.size()));
+    });
+    return field;
+}
+
+}  // namespace
+
+// ---- TSetupFrm ----
+
+TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SetupFrm"));
+    setWindowTitle(QStringLiteral("SetupFrm"));
+    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) & ~Qt::WindowContextHelpButtonHint);
+
+    Pages = new QTabWidget(this);
+    Pages->setObjectName(QStringLiteral("Pages"));
+
+    // Page "Keyer"
+    auto* keyerPage = new QWidget;
+    keyerPage->setObjectName(QStringLiteral("KeyerPage"));
+    edTon = NumberField(keyerPage, "edTon", TCwKeyer::kMinTone, TCwKeyer::kMaxTone, 600);
+    cbSpeaker = new QCheckBox(QStringLiteral("Speaker"), keyerPage);
+    cbSpeaker->setObjectName(QStringLiteral("cbSpeaker"));
+    edSpeed = NumberField(keyerPage, "edSpeed", TCwKeyer::kMinSpeed, TCwKeyer::kMaxSpeed, 120);
+    edHiSpeed = NumberField(keyerPage, "edHiSpeed", TCwKeyer::kMinSpeed, TCwKeyer::kMaxSpeed, 150);
+    edHiSpeed1 = NumberField(keyerPage, "edHiSpeed1", TCwKeyer::kMinSpeed, TCwKeyer::kMaxSpeed, 170);
+
+    auto* keyerGrid = new QGridLayout;
+    int row = 0;
+    auto addRow = [&](const QString& caption, QWidget* field) {
+        auto* label = new QLabel(caption, keyerPage);
+        label->setBuddy(field);
+        keyerGrid->addWidget(label, row, 0);
+        keyerGrid->addWidget(field, row, 1);
+        ++row;
+    };
+    addRow(QStringLiteral("&Tone"), edTon);
+    keyerGrid->addWidget(cbSpeaker, row++, 1);
+    addRow(QStringLiteral("Normal speed"), edSpeed);
+    addRow(QStringLiteral("Faster speed"), edHiSpeed);
+    addRow(QStringLiteral("Fastest speed"), edHiSpeed1);
+
+    rgLpt = new QGroupBox(QStringLiteral("LPT port"), keyerPage);
+    rgLpt->setObjectName(QStringLiteral("rgLpt"));
+    m_lptGroup = new QButtonGroup(rgLpt);
+    auto* lptColumns = new QGridLayout(rgLpt);
+    for (int i = 0; i < int(kLptPorts.size()); ++i) {
+        const QString caption = QLatin1Char('$') + QString::number(kLptPorts[std::size_t(i)], 16).toUpper();
+        auto* choice = new QRadioButton(caption, rgLpt);
+        m_lptGroup->addButton(choice, i);
+        lptColumns->addWidget(choice, 0, i);
+    }
+    m_lptGroup->button(0)->setChecked(true);
+
+    auto* keyerLayout = new QVBoxLayout(keyerPage);
+    keyerLayout->addLayout(keyerGrid);
+    keyerLayout->addWidget(rgLpt);
+    keyerLayout->addStretch();
+    Pages->addTab(keyerPage, QStringLiteral("Keyer"));
+
+    // Page "Memories": F2 F3 F4 / F5 F6 F7 / F8 F9
+    auto* memoryPage = new QWidget;
+    memoryPage->setObjectName(QStringLiteral("MemoriesPage"));
+    auto* memoryGrid = new QGridLayout(memoryPage);
+    for (int slot = 1; slot <= 8; ++slot) {
+        const QString key = QStringLiteral("F") + QString::number(slot + 1);
+        QLineEdit* field = UpperCaseField(memoryPage, QStringLiteral("ed") + key);
+        auto* label = new QLabel(key, memoryPage);
+        label->setBuddy(field);
+        const int r = (slot - 1) / 3;
+        const int c = (slot - 1) % 3;
+        memoryGrid->addWidget(label, r, 2 * c);
+        memoryGrid->addWidget(field, r, 2 * c + 1);
+        m_memoryFields[std::size_t(slot - 1)] = field;
+    }
+    memoryGrid->setRowStretch(3, 1);
+    edF2 = m_memoryFields[0];
+    edF3 = m_memoryFields[1];
+    edF4 = m_memoryFields[2];
+    edF5 = m_memoryFields[3];
+    edF6 = m_memoryFields[4];
+    edF7 = m_memoryFields[5];
+    edF8 = m_memoryFields[6];
+    edF9 = m_memoryFields[7];
+    Pages->addTab(memoryPage, QStringLiteral("Memories"));
+
+    // Buttons
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    HelpBtn = new QPushButton(QStringLiteral("&Help"), this);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    HelpBtn->setAutoDefault(false);
+    CancelBtn->setAutoDefault(false);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);  // Escape rejects too
+    connect(HelpBtn, &QPushButton::clicked, this, [] {
+        if (const auto& show = KeyerSetupHelp().ShowContents) show();
+    });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addWidget(HelpBtn);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Pages);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    SetHelpFile(QStringLiteral("Keyer.hlp"));
+}
+
+TSetupFrm::~TSetupFrm() { SetHelpFile(QStringLiteral("Zox.hlp")); }
+
+int TSetupFrm::LptIndex() const { return m_lptGroup->checkedId(); }
+
+void TSetupFrm::SetLptIndex(int index)
+{
+    if (QAbstractButton* choice = m_lptGroup->button(index)) {
+        choice->setChecked(true);
+        return;
+    }
+    // A port that is none of the three: no choice, and the keyer keeps its port.
+    m_lptGroup->setExclusive(false);
+    for (QAbstractButton* b : m_lptGroup->buttons()) b->setChecked(false);
+    m_lptGroup->setExclusive(true);
+}
+
+QLineEdit* TSetupFrm::MemoryField(int slot) const
+{
+    return slot >= 1 && slot <= 8 ? m_memoryFields[std::size_t(slot - 1)] : nullptr;
+}
+
+void TSetupFrm::LoadFrom(const TCwKeyer& keyer)
+{
+    edTon->setValue(keyer.Tone());
+    cbSpeaker->setChecked(keyer.Speaker());
+    edSpeed->setValue(keyer.Speed());
+    edHiSpeed->setValue(keyer.HiSpeed());
+    edHiSpeed1->setValue(keyer.HiSpeed1());
+    const auto port = std::find(kLptPorts.begin(), kLptPorts.end(), keyer.LptPort());
+    SetLptIndex(port == kLptPorts.end() ? -1 : int(port - kLptPorts.begin()));
+    for (int slot = 1; slot <= 8; ++slot) MemoryField(slot)->setText(keyer.Memory()[slot]);
+}
+
+void TSetupFrm::SaveTo(TCwKeyer& keyer) const
+{
+    keyer.SetTone(edTon->ReadValue());
+    keyer.SetSpeaker(cbSpeaker->isChecked());
+    keyer.SetSpeed(edSpeed->ReadValue());
+    keyer.SetHiSpeed(edHiSpeed->ReadValue());
+    keyer.SetHiSpeed1(edHiSpeed1->ReadValue());
+    const int lpt = LptIndex();
+    if (lpt >= 0) keyer.SetLptPort(kLptPorts[std::size_t(lpt)]);
+    for (int slot = 1; slot <= 8; ++slot) keyer.Memory()[slot] = MemoryField(slot)->text().toUpper();
+}
+
+void TSetupFrm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (m_centred) return;
+    m_centred = true;
+    if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
+}
+
+// ---- ShowSetup ----
+
+bool ShowSetup(TCwKeyer& keyer, QWidget* parent)
+{
+    const QPointer<TCwKeyer> alive(&keyer);
+    QPointer<TSetupFrm> dlg = new TSetupFrm(parent);
+    dlg->LoadFrom(keyer);
+    const int result = dlg->exec();
+    // Only "OK" takes the values over; the keyer may have gone meanwhile.
+    const bool take = dlg && alive && result == QDialog::Accepted;
+    if (take) dlg->SaveTo(keyer);
+    delete dlg.data();
+    return take;
+}
+
+}  // namespace zox

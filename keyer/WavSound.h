@@ -1,0 +1,97 @@
+#pragma once
+// Wave-file playback: TWavSound starts a file and returns at once; the sound
+// goes on in the background. Only one sound plays at a time. A file that is
+// missing or cannot be played, or a machine without sound output, gives
+// silence and no message.
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAudioOutput;
+class QMediaPlayer;
+
+namespace zox {
+
+// The platform's wave player.
+class TWavOutput {
+public:
+    virtual ~TWavOutput() = default;
+    // Stops the sound that is playing, then starts the file (looping when
+    // asked). Returns false, and stays silent, when the file cannot be played.
+    virtual bool Play(const QString& path, bool loop) = 0;
+    // Stops the sound that is playing.
+    virtual void Stop() = 0;
+};
+
+// The real player, over Qt Multimedia. It plays in the background, so a
+// caller that sleeps on the user-interface thread does not cut the sound.
+class TQtWavOutput final : public TWavOutput {
+public:
+    TQtWavOutput();
+    ~TQtWavOutput() override;
+    bool Play(const QString& path, bool loop) override;
+    void Stop() override;
+    // The file started last; empty once stopped or when it could not be opened.
+    QString CurrentFile() const { return m_current; }
+
+private:
+    std::unique_ptr<QMediaPlayer> m_player;  // made when the first file plays
+    std::unique_ptr<QAudioOutput> m_audio;
+    QString m_current;
+};
+
+class TWavSound : public QObject {
+    Q_OBJECT
+public:
+    // output: not owned; nullptr plays through Qt Multimedia.
+    explicit TWavSound(TWavOutput* output = nullptr, QObject* parent = nullptr);
+    ~TWavSound() override;
+
+    QString SoundFile() const { return m_soundFile; }
+    // Stores the path and stops whatever sound is playing.
+    void SetSoundFile(const QString& path);
+    bool SoundLoop() const { return m_soundLoop; }
+    void SetSoundLoop(bool loop) { m_soundLoop = loop; }
+    // True while a looping sound plays; a single play leaves it false.
+    bool Active() const { return m_active; }
+    // True starts SoundFile (nothing without one); false stops a looping sound.
+    void SetActive(bool active);
+
+    // Called before every play or stop request.
+    std::function<void()> BeforePlay;
+    // Called once a single play has started or a looping sound has stopped.
+    std::function<void()> AfterPlay;
+
+private:
+    // An empty path stops the sound.
+    void PlayRequest(const QString& path, bool loop);
+
+    std::unique_ptr<TWavOutput> m_ownOutput;
+    TWavOutput* m_output;
+    QString m_soundFile;
+    bool m_soundLoop = true;
+    bool m_active = false;
+};
+
+// The files of the spoken SSB exchange ("5 9 6 9"), in order, and the greeting.
+inline const std::array<QString, 4> kVoiceExchangeFiles{
+    QStringLiteral("Pet.wav"), QStringLiteral("Devet.wav"), QStringLiteral("Sest.wav"), QStringLiteral("Devet.wav")};
+inline const QString kGreetingFile = QStringLiteral("73.wav");
+constexpr int kVoicePieceMs = 500;
+
+// F1 in SSB: each file in turn, the next one starting (and cutting the one
+// before) after kVoicePieceMs; the last plays to its end. wait(ms) blocks the
+// caller. A missing file is silence for its turn; the sequence goes on.
+// wavFolder ends with a separator (Dir.Wav).
+void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder, const std::function<void(int ms)>& wait);
+// The same, sleeping on the calling thread without handling input.
+void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder);
+
+// When the main window is first shown.
+void PlayGreeting(TWavSound& ws, const QString& wavFolder);
+
+}  // namespace zox
