@@ -77,7 +77,7 @@ void TDataFrm::CreateLetniceTable(const QString& path)
     t.createTable();
 }
 
-void TDataFrm::FullPass(const std::function<void(Table&)>& visit, bool closeSearchCursors)
+void TDataFrm::FullPass(const std::function<void(Table&)>& visit, bool closeSearchCursors, const QStringList& fields)
 {
     const bool reopen1 = closeSearchCursors && LogTbl1.isOpen();
     const bool reopen2 = closeSearchCursors && LogTbl2.isOpen();
@@ -99,7 +99,7 @@ void TDataFrm::FullPass(const std::function<void(Table&)>& visit, bool closeSear
             d.LogTbl.enableControls();
         }
     } restore{*this, reopen1, reopen2};
-    LogTbl.scan(visit);
+    LogTbl.scan(visit, fields);
 }
 
 TDataFrm& DataFrm()

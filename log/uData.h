@@ -31,7 +31,9 @@ public:
 
     // Walks LogTbl from first to last with repainting suspended and the search
     // cursors closed; reopens and resumes afterwards, also when `visit` throws.
-    void FullPass(const std::function<void(Table&)>& visit, bool closeSearchCursors = true);
+    // `fields` names what the visit reads (all when empty).
+    void FullPass(const std::function<void(Table&)>& visit, bool closeSearchCursors = true,
+                  const QStringList& fields = {});
 };
 
 // The one data module of the process.

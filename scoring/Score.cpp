@@ -55,7 +55,7 @@ void RecountScore(TDataFrm& data, ScoreTotals& totals)
     totals = ScoreTotals{};
     data.FullPass(
         [&](Table& t) { totals.Count(t.field("Mode").toString(), t.field("Point"), t.field("MultiP")); },
-        false);
+        false, {"Mode", "Point", "MultiP"});
     data.LogTbl.last();
 }
 
@@ -82,10 +82,12 @@ void RecountRates(TDataFrm& data, HourCounts& counts)
 {
     counts = HourCounts{};
     if (data.LogTbl.recordCount() == 0) return;
-    data.FullPass([&](Table& t) {
-        if (IsFirstHour(t.field("Utc"))) counts.PrvaUra += 1;
-        else counts.DrugaUra += 1;
-    });
+    data.FullPass(
+        [&](Table& t) {
+            if (IsFirstHour(t.field("Utc"))) counts.PrvaUra += 1;
+            else counts.DrugaUra += 1;
+        },
+        true, {"Utc"});
 }
 
 QString RateText(double value)

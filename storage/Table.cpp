@@ -32,6 +32,7 @@ public:
     QString table;  // the one table inside
     QList<FieldDef> fields;
     QList<IndexDef> indexes;
+    QHash<QString, int> fieldByName;  // exact names; other letter cases fall back to a search
     int cachedCount = -1;  // record count, kept up to date by our own writes
     std::map<QString, sqlite3_stmt*> stmts;
 
@@ -163,6 +164,8 @@ public:
                 f.type = FieldType::AutoInc;
         std::sort(pks.begin(), pks.end());
         for (auto& p : pks) pkFields << p.second;
+        fieldByName.clear();
+        for (int i = 0; i < fields.size(); ++i) fieldByName.insert(fields[i].name, i);
         if (!pkFields.isEmpty()) indexes << IndexDef{QString(), pkFields.join(';'), true, true};
 
         sqlite3_stmt* il = prepare(QStringLiteral("SELECT name, \"unique\" FROM pragma_index_list(?1) WHERE origin='c' ORDER BY seq DESC"));
@@ -481,6 +484,10 @@ QStringList Table::fieldNames() const
 
 int Table::fieldIndex(const QString& name) const
 {
+    if (m_conn) {
+        const auto it = m_conn->fieldByName.constFind(name);
+        if (it != m_conn->fieldByName.constEnd()) return *it;
+    }
     const auto& fs = fields();
     for (int i = 0; i < fs.size(); ++i)
         if (fs[i].name.compare(name, Qt::CaseInsensitive) == 0) return i;
@@ -991,19 +998,39 @@ int Table::recNo() const
     return out;
 }
 
-void Table::scan(const std::function<void(Table&)>& visit)
+void Table::scan(const std::function<void(Table&)>& visit, const QStringList& only)
 {
     requireBrowse("walk the records");
+    // Reading only the fields asked for keeps a pass over a big log cheap.
+    QList<int> cols;
+    QStringList select{QStringLiteral("rowid")};
+    if (only.isEmpty()) {
+        select << QStringLiteral("*");
+    } else {
+        for (const QString& name : only) {
+            const int col = fieldIndex(name);
+            if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), name));
+            cols << col;
+            select << quoteId(m_conn->fields[col].name);
+        }
+    }
     // A statement of its own: the visitor may search with other cursors meanwhile.
-    const QByteArray sql = QStringLiteral("SELECT rowid,* FROM %1 ORDER BY %2").arg(quoteId(m_conn->table), orderBy(false)).toUtf8();
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(select.join(','), quoteId(m_conn->table), orderBy(false)).toUtf8();
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(m_conn->db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) m_conn->fail(QString());
     struct Finalize { sqlite3_stmt* s; ~Finalize() { sqlite3_finalize(s); } } fin{st};
     int rc;
     bool any = false;
     m_bof = true;
+    if (!only.isEmpty()) m_row = QVariantList(m_conn->fields.size());  // the fields not read stay empty
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        loadRow(st);
+        if (only.isEmpty()) {
+            loadRow(st);
+        } else {
+            m_rowid = sqlite3_column_int64(st, 0);
+            for (int i = 0; i < cols.size(); ++i) m_row[cols[i]] = Connection::column(st, i + 1);
+            m_hasRecord = true;
+        }
         any = true;
         m_eof = false;
         visit(*this);
@@ -1011,6 +1038,7 @@ void Table::scan(const std::function<void(Table&)>& visit)
     }
     if (rc != SQLITE_DONE) m_conn->fail(QString());
     if (!any) clearRow();
+    else if (!only.isEmpty()) gotoRecordId(m_rowid);  // the whole last record, as a walk leaves it
     m_eof = true;
     m_bof = !any;
     notify(Event::Moved);

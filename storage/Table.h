@@ -122,7 +122,8 @@ public:
 
     // Walks every record in index order with one statement, each becoming the
     // current record in turn; leaves the cursor on the last one (end of table).
-    void scan(const std::function<void(Table&)>& visit);
+    // `only` names the fields the visitor reads (all when empty); the others read as empty.
+    void scan(const std::function<void(Table&)>& visit, const QStringList& only = {});
 
     // Suspending display updates: listeners hear nothing until resumed.
     void disableControls();

@@ -118,8 +118,7 @@ bool THelpFrm::OpenHelpFile(const QString& helpFile)
 
 void THelpFrm::ShowMissing(const QString& helpFile, const QString& page)
 {
-    // Leave any page shown before, so the message is all the window holds.
-    Browser->setSource(QUrl());
+    // No way back to a page of the file shown before: the message is all the window holds.
     Browser->clearHistory();
     const QString name = helpFile.isEmpty() ? QStringLiteral("(ni določena)") : helpFile.toHtmlEscaped();
     const QString where = page.isEmpty() ? QString()

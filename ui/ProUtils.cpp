@@ -3,7 +3,6 @@
 #include "app/uGlob.h"
 #include "ui/base/Dialogs.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>

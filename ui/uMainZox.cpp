@@ -10,6 +10,9 @@
 #include "ui/uClock.h"
 #include "letnice/uMultiWnd.h"
 #include "ui/uUserDlg.h"
+#include "ui/HelpViewer.h"
+#include "ui/ProUtils.h"
+#include "ui/uAbout.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/ThdTimer.h"
 #include "keyer/Macros.h"
@@ -123,6 +126,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setCollapsible(0, false);
+    Splitter1->setSizes({207, 320});  // dragging the splitter changes the entry panel's height
     v->addWidget(Splitter1);
     setCentralWidget(central);
     statusBar()->setObjectName("StatusBar");
@@ -195,6 +199,8 @@ void TMainFrm::buildMenus()
     Urejanje->addSeparator();
     Adif1 = Urejanje->addAction("&Adif");
     connect(LogKreiraj, &QAction::triggered, this, [this] { Kreiraj2Click(); });
+    connect(LogUredi, &QAction::triggered, this, [] { Uredi2Click(UserInfo.User.Call); });
+    connect(ZbirniUredi, &QAction::triggered, this, [] { Uredi1Click(UserInfo.User.Call); });
     connect(ZbirniKreiraj, &QAction::triggered, this, [this] { Kreiraj1Click(); });
     connect(Adif1, &QAction::triggered, this, [this] { Adif1Click(); });
 
@@ -257,6 +263,10 @@ void TMainFrm::buildMenus()
     Navodila = Pomoc->addAction("&Navodila za uporabo");
     Pomoc->addSeparator();
     Program1 = Pomoc->addAction("&Program");
+    connect(Vsebina, &QAction::triggered, this, [] { ShowHelpContents(); });
+    connect(Pravila, &QAction::triggered, this, [] { Pravila1Click(); });
+    connect(Navodila, &QAction::triggered, this, [] { Navodila1Click(); });
+    connect(Program1, &QAction::triggered, this, [this] { ShowAbout(this); });
 }
 
 void TMainFrm::buildToolbars()
@@ -350,8 +360,8 @@ void TMainFrm::buildEntryPanel()
 {
     Panel1 = new QWidget(this);
     Panel1->setObjectName("Panel1");
-    Panel1->setMinimumHeight(207);
-    Panel1->setFixedHeight(207);
+    Panel1->setMinimumHeight(60);
+    Panel1->resize(Panel1->width(), 207);
     QFont labelFont("MS Sans Serif");
     labelFont.setPixelSize(13);
     QFont fieldFont = labelFont;
@@ -586,6 +596,7 @@ void TMainFrm::showEvent(QShowEvent* e)
 void TMainFrm::FormShow()
 {
     PlayGreeting(*WS, Dir.Wav);
+    InstallHelp(this);
     cbMode->setCurrentIndex(0);
     cbBand->setCurrentIndex(0);
     BandText = "160";
@@ -607,6 +618,7 @@ void TMainFrm::FormShow()
     ContestKind = 2;
     ShowRates(0, 0, 0);
     RefreshKeyerFields();
+    SetHelpFile(Dir.Help + "Zox.hlp");
     Ura->show();
 }
 

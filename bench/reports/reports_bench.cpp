@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "common/LogGenerator.h"
+
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <memory>
 
@@ -17,18 +20,20 @@ namespace {
 constexpr int kQsos = 100000;
 
 // One log for every benchmark: the data module allows a log to be open once.
+// A copy made before it is opened serves the bare SQLite baseline.
 struct BigLog {
-    // The log is built in memory where possible (each post is synced to disk);
-    // the reports are written to the ordinary temporary folder.
-    QTemporaryDir logDir{QDir("/dev/shm").exists() ? "/dev/shm/zox-bench-XXXXXX" : QDir::temp().filePath("zox-bench-XXXXXX")};
+    QTemporaryDir logDir;
     QTemporaryDir outDir;
     TDataFrm data;
     TUserInfo user;
+    sqlite3* db = nullptr;
 
     BigLog()
     {
         const QString path = logDir.filePath("big.DAT");
-        data.CreateLogTable(path);
+        bench::generateLog(path, kQsos);
+        QFile::copy(path, logDir.filePath("copy.DAT"));
+        sqlite3_open_v2(logDir.filePath("copy.DAT").toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
         data.LogTbl.setTableName(path);
         data.LogTbl1.setTableName(path);
         data.LogTbl2.setTableName(path);
@@ -37,26 +42,10 @@ struct BigLog {
         data.LogTbl.open();
         data.LogTbl1.open();
         data.LogTbl2.open();
-        Table& t = data.LogTbl;
-        for (int i = 0; i < kQsos; ++i) {
-            const bool cw = i % 3 != 0;
-            t.insert();
-            t.setField("Date", QDate(2026, 12, 9));
-            t.setField("Utc", QTime(19, 0).addSecs(i % 7200));
-            t.setField("Call", QString("S5%1%2").arg(i % 10).arg(QChar('A' + i % 26)) + QString::number(i));
-            t.setField("Mode", cw ? "CW" : "SSB");
-            t.setField("Band", "80");
-            t.setField("RstS", cw ? "599" : "59");
-            t.setField("RstR", cw ? "599" : "59");
-            t.setField("MultiR", QString("%1").arg(i % 100, 2, 10, QChar('0')));
-            t.setField("MultiP", i < 200 ? QVariant(qint64(i % 100)) : QVariant());
-            t.setField("Point", cw ? 2 : 1);
-            t.setField("Contest", "ZOX Contes");
-            t.post();
-        }
         user.User.Call = "S59ABC";
         user.User.Multi = "69";
     }
+    ~BigLog() { sqlite3_close(db); }
 };
 
 BigLog& bigLog()
@@ -85,6 +74,24 @@ void BM_AdifExport(benchmark::State& state)
     for (auto _ : state) WriteAdif(log.data, log.user, log.outDir.filePath("contest.adi"));
 }
 BENCHMARK(BM_AdifExport)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Baseline: a bare SQLite scan reading every column the reports read, in entry order.
+void BM_Baseline_ReportScan(benchmark::State& state)
+{
+    BigLog& log = bigLog();
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(log.db, "SELECT Vexa,Date,Utc,Call,Mode,Band,RstS,RstR,MultiR,MultiP,Point FROM big ORDER BY Vexa", -1, &st,
+                       nullptr);
+    for (auto _ : state) {
+        qint64 bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < 11; ++c) bytes += sqlite3_column_bytes(st, c) + (sqlite3_column_text(st, c) != nullptr);
+        sqlite3_reset(st);
+        benchmark::DoNotOptimize(bytes);
+    }
+    sqlite3_finalize(st);
+}
+BENCHMARK(BM_Baseline_ReportScan)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

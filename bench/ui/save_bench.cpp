@@ -12,12 +12,23 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QEventLoop>
+#include <QTimer>
 
 using namespace zox;
 
 namespace {
 
 QTemporaryDir* root;
+
+double residentMegabytes()
+{
+    QFile f("/proc/self/status");
+    f.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
 
 TMainFrm& window()
 {
@@ -62,6 +73,23 @@ void BM_Save_BigLog(benchmark::State& st) { saveLoop(st, root->filePath("prog/Da
 void BM_OpenWithRecounts_BigLog(benchmark::State& st)
 {
     for (auto _ : st) openLog(root->filePath("prog/Data/big.DAT"));
+    st.counters["rss_mb"] = residentMegabytes();
+}
+
+// From creating the main window to its first idle moment, shown with its settings restored.
+void BM_StartupToIdle(benchmark::State& st)
+{
+    for (auto _ : st) {
+        auto* w = new TMainFrm;
+        w->show();
+        QEventLoop idle;
+        QTimer::singleShot(0, &idle, &QEventLoop::quit);
+        idle.exec();
+        st.PauseTiming();
+        w->close();
+        delete w;
+        st.ResumeTiming();
+    }
 }
 
 }  // namespace
@@ -69,6 +97,7 @@ void BM_OpenWithRecounts_BigLog(benchmark::State& st)
 BENCHMARK(BM_Save_EmptyLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Save_BigLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_OpenWithRecounts_BigLog)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartupToIdle)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {

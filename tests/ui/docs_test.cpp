@@ -285,6 +285,33 @@ private slots:
         QVERIFY(help->Browser->toPlainText().contains(QStringLiteral("Pomoč programa")));
     }
 
+    void helpAskedFromAModalDialogCanBeUsed()
+    {
+        ProgramFolder p;
+        WriteHelp(QStringLiteral("Keyer"), QStringLiteral("Pomoč tastra"));
+        InstallHelp();
+        const QUrl contents = QUrl::fromLocalFile(Dir.Help + "Keyer/index.html");
+        bool done = false;
+        OnModal([&](QWidget* w) {
+            auto* setup = qobject_cast<TSetupFrm*>(w);
+            QVERIFY(setup);
+            QTest::mouseClick(setup->HelpBtn, Qt::LeftButton);
+            THelpFrm* help = HelpWindow();
+            QVERIFY(help && help->isVisible());
+            help->Browser->setSource(QUrl::fromLocalFile(Dir.Help + "Keyer/druga.html"));
+            // The dialog does not block the help: a click as the window system delivers it works.
+            QVERIFY(help->windowHandle());
+            QTest::mouseClick(help->windowHandle(), Qt::LeftButton, {},
+                              help->HomeBtn->mapTo(help, help->HomeBtn->rect().center()));
+            QCOMPARE(help->Browser->source(), contents);
+            done = true;
+            setup->reject();
+        });
+        TSetupFrm setup;
+        setup.exec();
+        QVERIFY(done);
+    }
+
     void viewerOpensAtTheContentsPage()
     {
         ProgramFolder p;

@@ -40,7 +40,7 @@ struct Rig {
         std::vector<std::pair<quint32, qint64>> out;
         const auto w = port->Writes();
         for (const auto& r : w)
-            if (r.Request.Port == t.w->Keyer->LptPort() + 2)
+            if (r.Request.Port == quint32(t.w->Keyer->LptPort() + 2))
                 out.emplace_back(r.Request.Value, (r.Time - w.front().Time).count());
         port->Clear();
         return out;
