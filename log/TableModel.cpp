@@ -1,6 +1,7 @@
 #include "log/TableModel.h"
 
 #include <QDate>
+#include <QSize>
 #include <QTime>
 
 namespace zox {
@@ -129,6 +130,11 @@ QVariant TableModel::headerData(int section, Qt::Orientation o, int role) const
     if (o == Qt::Horizontal && section >= 0 && section < m_columns.size()) {
         if (role == Qt::DisplayRole) return m_columns[section].title;
         if (role == Qt::ForegroundRole && m_titleColor.isValid()) return m_titleColor;
+    }
+    if (o == Qt::Vertical) {
+        // The row indicator shows no numbers; answering its size keeps a save on a big log cheap.
+        if (role == Qt::SizeHintRole) return QSize(11, 18);
+        return {};
     }
     return QAbstractTableModel::headerData(section, o, role);
 }

@@ -62,8 +62,8 @@ void saveLoop(benchmark::State& st, const QString& path)
 
 void BM_Save_EmptyLog(benchmark::State& st)
 {
-    const QString path = root->filePath("prog/Data/empty.DAT");
-    QFile::remove(path);
+    static int run = 0;  // a fresh empty log for each repetition
+    const QString path = root->filePath(QString("prog/Data/empty%1.DAT").arg(++run));
     TDataFrm().CreateLogTable(path);
     saveLoop(st, path);
 }

@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Runs the benchmarks and prints one table: operation, median, baseline, ratio, target.
+
+Usage: bench/run_all.py [BUILD_DIR]   (default: build)
+Each benchmark is repeated and its median taken; the baselines run in the same
+executables, on copies of the same generated logs.
+"""
+import json
+import subprocess
+import sys
+from pathlib import Path
+
+build = Path(sys.argv[1] if len(sys.argv) > 1 else "build") / "bench"
+
+
+def run(exe, reps, extra=()):
+    out = subprocess.run(
+        [str(build / exe), "--benchmark_format=json", f"--benchmark_repetitions={reps}",
+         "--benchmark_report_aggregates_only=true", *extra],
+        check=True, capture_output=True, text=True,
+        env={"QT_QPA_PLATFORM": "offscreen", "PATH": "/usr/bin:/bin"}).stdout
+    res = {}
+    for b in json.loads(out)["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        name = b["run_name"].split("/")[0]
+        scale = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b["time_unit"]]
+        res[name] = (b["real_time"] * scale, b)
+    return res
+
+
+def fmt(seconds):
+    if seconds is None:
+        return "-"
+    if seconds < 1e-3:
+        return f"{seconds * 1e6:.1f} µs"
+    if seconds < 1:
+        return f"{seconds * 1e3:.1f} ms"
+    return f"{seconds:.2f} s"
+
+
+search = run("search_bench", 5, ["--benchmark_min_time=0.2"])
+save = run("save_bench", 3)
+reports = run("reports_bench", 3)
+
+rows = []
+
+
+def row(op, value, base, target_abs, target_ratio):
+    ratio = value / base if base else None
+    ok = value <= target_abs and (target_ratio is None or ratio <= target_ratio)
+    target = f"≤ {fmt(target_abs)}" + (f", ≤ {target_ratio}×" if target_ratio else "")
+    rows.append((op, fmt(value), fmt(base), f"{ratio:.2f}" if ratio else "-", target, "yes" if ok else "NO"))
+
+
+row("IsDupe (call found)", search["BM_IsDupe_Hit"][0], search["BM_Baseline_Dupe"][0], 50e-6, 3)
+row("IsDupe (call not found)", search["BM_IsDupe_Miss"][0], search["BM_Baseline_Dupe"][0], 50e-6, 3)
+row("CheckNewMulti (worked)", search["BM_CheckNewMulti_Worked"][0], search["BM_Baseline_Multi"][0], 50e-6, 3)
+row("CheckNewMulti (new)", search["BM_CheckNewMulti_New"][0], search["BM_Baseline_Multi"][0], 50e-6, 3)
+row("Year-number lookup", search["BM_LetniceLookup"][0], search["BM_Baseline_Letnice"][0], 50e-6, 3)
+row("Save, 100,000-QSO log", save["BM_Save_BigLog"][0], save["BM_Save_EmptyLog"][0], 10e-3, 1.5)
+row("Open with recounts", save["BM_OpenWithRecounts_BigLog"][0], search["BM_Baseline_OpenScan"][0], 0.5, 5)
+for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport")):
+    row(op, reports[name][0], reports["BM_Baseline_ReportScan"][0], 1.0, None)
+row("Start-up to first idle window", save["BM_StartupToIdle"][0], None, 1.0, None)
+rss = save["BM_OpenWithRecounts_BigLog"][1].get("rss_mb", 0)
+
+head = ("operation", "median", "baseline", "ratio", "target", "met")
+widths = [max(len(str(r[i])) for r in rows + [head]) for i in range(len(head))]
+line = lambda r: "| " + " | ".join(str(c).ljust(w) for c, w in zip(r, widths)) + " |"
+print(line(head))
+print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+for r in rows:
+    print(line(r))
+print(f"\nResident memory with the 100,000-QSO log open: {rss:.0f} MB (target ≤ 150 MB)")
+print("Baselines: a bare prepared SQLite statement doing the same lookup; for Save, Save on an empty log;\n"
+      "for full passes, a bare SQLite scan reading the same columns. 100,000 QSOs, medians.")
