@@ -490,7 +490,9 @@ void TMainFrm::buildEntryPanel()
         auto* t = new QLabel(caption, Statistika);
         t->setGeometry(x, 22, 55, 18);
         t->setStyleSheet("color: maroon;");
-        t->setFont(labelFont);
+        QFont small = labelFont;
+        small.setPixelSize(11);  // three titles share 171 pixels, whatever font stands in
+        t->setFont(small);
         auto* l = new QLabel("0", Statistika);
         l->setObjectName(name);
         l->setGeometry(x, 48, 50, 18);
@@ -551,8 +553,10 @@ void TMainFrm::buildGrid()
     QFont titleFont("MS Sans Serif");
     titleFont.setPointSize(10);
     LogGrid->horizontalHeader()->setFont(titleFont);
+    // The design widths, but never narrower than a column's title in the font that stands in.
+    const QFontMetrics titleMetrics(titleFont);
     for (int i = 0; i < cols.size(); ++i)
-        if (cols[i].width > 0) LogGrid->setColumnWidth(i, cols[i].width);
+        if (cols[i].width > 0) LogGrid->setColumnWidth(i, qMax(cols[i].width, titleMetrics.horizontalAdvance(cols[i].title) + 12));
     QPalette p = LogGrid->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Button));
     LogGrid->setPalette(p);
