@@ -13,6 +13,7 @@
 #include "ui/HelpViewer.h"
 #include "ui/ProUtils.h"
 #include "ui/uAbout.h"
+#include "ui/SizingFrame.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/ThdTimer.h"
 #include "keyer/Macros.h"
@@ -29,6 +30,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QLineEdit>
@@ -524,6 +526,9 @@ void TMainFrm::buildEntryPanel()
     edHisMulti->installEventFilter(this);
     edCall->installEventFilter(this);
     edUtc->installEventFilter(this);
+    // Ctrl + left click puts a sizing frame around these.
+    for (QLabel* l : Panel1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) m_sizable << l;
+    m_sizable << Statistika << edCall << edHisMulti << Button1 << Button2 << Panel3;
 }
 
 void TMainFrm::buildGrid()
@@ -1099,6 +1104,17 @@ bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
         if (Keyer) Keyer->SetPisem(AvtoEdit->isChecked());
         QMetaObject::invokeMethod(edCall, [this] { edCall->deselect(); edCall->end(false); }, Qt::QueuedConnection);
         return false;
+    }
+    if (e->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        auto* target = qobject_cast<QWidget*>(obj);
+        // Children of the result panel and the statistics group size their parent.
+        while (target && !m_sizable.contains(target) && target != Panel1) target = target->parentWidget();
+        if (target && m_sizable.contains(target) && me->button() == Qt::LeftButton &&
+            me->modifiers() == Qt::ControlModifier) {
+            new TSizingFrame(target);
+            return true;
+        }
     }
     if (obj == edUtc && e->type() == QEvent::MouseButtonDblClick) {
         edUtc->setText(EntryTimeNow());

@@ -262,6 +262,7 @@ private:
     } m_editOld;  // the loaded record as it was stored
     bool m_shown = false;
     bool m_settingsSaved = false;
+    QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
 };
 

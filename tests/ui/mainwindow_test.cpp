@@ -2,6 +2,7 @@
 #include "WindowFixture.h"
 
 #include "ui/base/CMEnable.h"
+#include "ui/SizingFrame.h"
 
 #include <QGroupBox>
 #include <QMenuBar>
@@ -117,6 +118,47 @@ private slots:
         QVERIFY(!t.w->FButtons[0]->isEnabled());
         QVERIFY(!t.w->SendMemory[0]->isEnabled());
         QVERIFY(t.w->DbBar->isEnabled());  // the other groups are untouched
+    }
+
+    void ctrlClickSizesAControl()
+    {
+        Window t;
+        const QRect design = t.w->edCall->geometry();
+        QTest::mouseClick(t.w->edCall, Qt::LeftButton, Qt::ControlModifier, QPoint(5, 5));
+        auto* frame = t.w->Panel1->findChild<TSizingFrame*>("SizingFrame");
+        QVERIFY(frame);
+        QCOMPARE(frame->geometry(), design.adjusted(-2, -2, 2, 2));
+        QCOMPARE(frame->handleAt(QPoint(1, 1)), 0);
+        const QPoint corner(frame->width() - 3, frame->height() - 3);
+        QCOMPARE(frame->handleAt(corner), 4);
+        // Drag the bottom-right handle: the call field grows with the frame.
+        QTest::mousePress(frame, Qt::LeftButton, Qt::NoModifier, corner);
+        QMouseEvent move(QEvent::MouseMove, QPointF(corner + QPoint(40, 10)), frame->mapToGlobal(QPointF(corner + QPoint(40, 10))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &move);
+        QTest::mouseRelease(frame, Qt::LeftButton, Qt::NoModifier, corner + QPoint(40, 10));
+        QCOMPARE(t.w->edCall->geometry(), design.adjusted(0, 0, 40, 10));
+        QCOMPARE(t.w->edCall->geometry(), frame->geometry().adjusted(2, 2, -2, -2));
+        // Dragging inside the frame moves the control.
+        const QPoint mid(frame->width() / 3, frame->height() / 2 + 1);
+        QTest::mousePress(frame, Qt::LeftButton, Qt::NoModifier, mid);
+        QMouseEvent move2(QEvent::MouseMove, QPointF(mid + QPoint(7, 3)), frame->mapToGlobal(QPointF(mid + QPoint(7, 3))),
+                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame, &move2);
+        QTest::mouseRelease(frame, Qt::LeftButton, Qt::NoModifier, mid + QPoint(7, 3));
+        QCOMPARE(t.w->edCall->pos(), design.topLeft() + QPoint(7, 3));
+        // Losing the focus removes the frame; the control keeps its place.
+        QPointer<TSizingFrame> gone(frame);
+        t.w->edHisMulti->setFocus();
+        QTRY_VERIFY(!gone);
+        QCOMPARE(t.w->edCall->pos(), design.topLeft() + QPoint(7, 3));
+        // A plain click makes no frame; nothing is stored for the next start.
+        QTest::mouseClick(t.w->edHisMulti, Qt::LeftButton);
+        QVERIFY(!t.w->Panel1->findChild<TSizingFrame*>("SizingFrame"));
+        t.w->close();
+        t.w = std::make_unique<TMainFrm>();
+        t.w->show();
+        QCOMPARE(t.w->edCall->geometry(), design);
     }
 
     void engineErrorsReachTheErrorDisplay()
