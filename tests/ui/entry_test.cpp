@@ -142,6 +142,29 @@ private slots:
         QCOMPARE(t.w->edCall->text(), QString());
     }
 
+    void timeBase()
+    {
+        Window t;
+        UtcMode = true;
+        emit t.w->as1->aboutToShow();
+        QVERIFY(t.w->UtcCas->isChecked());
+        QVERIFY(!t.w->LokalCas->isChecked());
+        t.w->LokalCas->trigger();
+        QVERIFY(!UtcMode);
+        emit t.w->as1->aboutToShow();
+        QVERIFY(t.w->LokalCas->isChecked());
+        QVERIFY(!t.w->UtcCas->isChecked());
+        t.w->UtcCas->trigger();
+        QVERIFY(UtcMode);
+        // A double click puts the current time into the field, over what it holds.
+        t.w->edUtc->setText("01:02:03");
+        QTest::mouseDClick(t.w->edUtc, Qt::LeftButton);
+        const QTime shown = QTime::fromString(t.w->edUtc->text(), "HH:mm:ss");
+        QVERIFY(shown.isValid());
+        const int apart = qAbs(shown.secsTo(QDateTime::currentDateTimeUtc().time()));
+        QVERIFY(apart <= 2 || apart >= 86400 - 2);  // also across midnight
+    }
+
     void noLogOpen()
     {
         Window t;
