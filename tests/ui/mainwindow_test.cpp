@@ -161,6 +161,22 @@ private slots:
         QCOMPARE(t.w->edCall->geometry(), design);
     }
 
+    void ownMultiplierButton()
+    {
+        Window t;
+        UserInfo.User.Multi = "61";
+        t.dlg.answerStandardInput("75");
+        t.w->edMyMultiButton->click();
+        QCOMPARE(t.dlg.last().title, QString("New multplier"));
+        QCOMPARE(t.dlg.last().text, QString("Type your multiplier"));
+        QCOMPARE(t.dlg.last().value, QString("61"));
+        QCOMPARE(UserInfo.User.Multi, QString("75"));
+        QCOMPARE(t.w->edMyMulti->text(), QString("75"));
+        t.dlg.cancelStandardInput();
+        t.w->edMyMultiButton->click();
+        QCOMPARE(t.w->edMyMulti->text(), QString("75"));
+    }
+
     void engineErrorsReachTheErrorDisplay()
     {
         Window t;
