@@ -50,6 +50,12 @@ case "${1:-}" in
     cd build-asan
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j "$(nproc 2>/dev/null || echo 2)"
     ;;
+  fuzz)
+    # clang and its libFuzzer and sanitizer runtimes, only for this case.
+    packages+=(clang libclang-rt-14-dev)
+    install_missing
+    exec fuzz/run.sh "${2:-180}"
+    ;;
   *)
     echo "usage: $0 run | test | sanitize" >&2
     exit 2

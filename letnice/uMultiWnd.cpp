@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace zox {
 
 using storage::Table;
@@ -136,7 +138,9 @@ QWidget* TMultiWnd::MainWindow() { return parentWidget() ? parentWidget()->windo
 void TMultiWnd::Navigate(void (Table::*move)())
 {
     if (!ListReady()) return;
-    Guarded([&] { (m_table.*move)(); });
+    // std::invoke rather than (m_table.*move)(): GCC 12's -fsanitize=vptr
+    // miscompiles that call in a lambda (a false report, or a crash).
+    Guarded([&] { std::invoke(move, m_table); });
 }
 
 // The operator picked a row in the grid: the cursor goes there.

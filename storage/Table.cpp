@@ -44,6 +44,16 @@ public:
 
     [[noreturn]] void fail(const QString& what) const { throw EngineError(errorText(what)); }
 
+    // The file was deleted or moved since it was opened (its folder removed, say).
+    // SQLite would go on writing into the open file, which is gone for good once
+    // closed: a commit there saves nothing, so it is refused.
+    void requireInPlace(const QString& what) const
+    {
+        int moved = 0;
+        if (sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved)
+            throw EngineError(QStringLiteral("%1: %2: the file has been deleted or moved since it was opened").arg(path, what));
+    }
+
     QString errorText(const QString& what) const
     {
         QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -133,7 +143,10 @@ public:
         fields.clear();
         indexes.clear();
         QStringList pkFields;
-        sqlite3_stmt* st = prepare(QStringLiteral("SELECT name, type, pk FROM pragma_table_info(?1) ORDER BY cid"));
+        // The columns "SELECT *" gives, generated ones included (table_info leaves
+        // them out), so that row values and fields stay in step.
+        sqlite3_stmt* st = prepare(
+            QStringLiteral("SELECT name, type, pk FROM pragma_table_xinfo(?1) WHERE hidden <> 1 ORDER BY cid"));
         bind(st, 1, table);
         int rc;
         std::vector<std::pair<int, QString>> pks;
@@ -238,6 +251,18 @@ std::shared_ptr<Connection> findOpen(const QString& path)
 
 enum class OpenHow { ReadOnly, ReadWrite, Create };
 
+// A program killed while saving leaves a hot journal, which only a writer may
+// roll back: a read-only look (is this a log?) would be refused for good. The
+// first read of any writer rolls it back to the last commit, as the next
+// program to open the file must do anyway.
+void rollBackHotJournal(const QString& path)
+{
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK)
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+}
+
 std::shared_ptr<Connection> openConnection(const QString& path, OpenHow how, bool exclusive)
 {
     auto c = std::make_shared<Connection>();
@@ -261,6 +286,9 @@ std::shared_ptr<Connection> openConnection(const QString& path, OpenHow how, boo
     sqlite3_extended_result_codes(c->db, 1);
     // A read of the schema is the first statement: a file that is not a
     // database fails here, before anything could be written to it.
+    if (how == OpenHow::ReadOnly
+        && sqlite3_exec(c->db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) == SQLITE_READONLY_ROLLBACK)
+        rollBackHotJournal(path);
     c->exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     if (how != OpenHow::ReadOnly) {
         if (exclusive) c->exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE"));
@@ -819,6 +847,7 @@ void Table::post()
         sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteId(m_conn->table), sets.join(','));
         vals << QVariant(m_rowid);
     }
+    m_conn->requireInPlace(inserting ? QStringLiteral("cannot add the record") : QStringLiteral("cannot change the record"));
     sqlite3_stmt* st = m_conn->prepare(sql);
     for (int i = 0; i < vals.size(); ++i) m_conn->bind(st, i + 1, vals[i]);
     const int rc = sqlite3_step(st);
@@ -845,6 +874,7 @@ void Table::deleteRecord()
     // Remember the neighbours first, in index order.
     QVariantList binds;
     const QString after = keyCondition(true, binds);
+    m_conn->requireInPlace(QStringLiteral("cannot delete the record"));
     sqlite3_stmt* st = m_conn->prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteId(m_conn->table)));
     m_conn->bind(st, 1, QVariant(m_rowid));
     const int rc = sqlite3_step(st);

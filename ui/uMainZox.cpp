@@ -46,6 +46,8 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
+#include <exception>
+
 namespace zox {
 
 namespace {
@@ -778,6 +780,40 @@ void TMainFrm::SetTitle(int kind)
     else if (kind == 1) setWindowTitle(kTitle + Data.LogTbl.tableName());
 }
 
+// Makes `path` the current log with `open`. When that fails, the log that was
+// current is opened again: a file that only looks like a log (damaged pages,
+// missing indexes) must not cost the operator the log he is working in. The
+// failure still goes on to the error display.
+static void SwitchLog(TMainFrm& w, const QString& path, const std::function<void()>& open)
+{
+    const QString previous = w.Data.LogTbl.isOpen() ? w.Data.LogTbl.tableName() : QString();
+    const QString previousContest = ContestName;
+    if (w.Data.LogTbl.isOpen()) w.CloseTables();
+    try {
+        w.BindTables(path);
+        open();
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        w.CloseTables();
+        if (!previous.isEmpty()) {
+            try {
+                w.BindTables(previous);
+                w.OpenTables();
+                ContestName = previousContest;
+                w.ShowInfo(0);
+                w.SetTitle(1);
+                w.RecountScore();
+                w.ShowScore();
+                w.ShowQsoCount();
+                w.RecountRates();
+            } catch (...) {
+                w.CloseTables();
+            }
+        }
+        std::rethrow_exception(failure);
+    }
+}
+
 void TMainFrm::OpenLog()
 {
     Guarded([this] {
@@ -789,15 +825,15 @@ void TMainFrm::OpenLog()
             ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
             return;
         }
-        if (Data.LogTbl.isOpen()) CloseTables();
-        BindTables(path);
-        OpenTables();
-        ShowInfo(0);
-        SetTitle(1);
-        RecountScore();
-        ShowScore();
-        ShowQsoCount();
-        RecountRates();
+        SwitchLog(*this, path, [this] {
+            OpenTables();
+            ShowInfo(0);
+            SetTitle(1);
+            RecountScore();
+            ShowScore();
+            ShowQsoCount();
+            RecountRates();
+        });
         QsoMenu->setEnabled(true);
         QsoMenu->menuAction()->setEnabled(true);
     });
@@ -820,19 +856,19 @@ void TMainFrm::NewLog(int kind)
                 return;
             }
         }
-        if (Data.LogTbl.isOpen()) CloseTables();
-        Data.CreateLogTable(path);
-        BindTables(path);
-        OpenTables();
-        SetTitle(1);
-        ShowInfo(0);
-        ResetScoreLabels();
-        static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
-        ContestName = QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest";
-        RecountScore();
-        ShowScore();
-        ShowQsoCount();
-        RecountRates();
+        SwitchLog(*this, path, [this, path, kind] {
+            Data.CreateLogTable(path);
+            OpenTables();
+            SetTitle(1);
+            ShowInfo(0);
+            ResetScoreLabels();
+            static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
+            ContestName = QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest";
+            RecountScore();
+            ShowScore();
+            ShowQsoCount();
+            RecountRates();
+        });
         QsoMenu->setEnabled(true);
         QsoMenu->menuAction()->setEnabled(true);
     });

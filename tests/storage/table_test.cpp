@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <csignal>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -275,6 +276,42 @@ TEST(Table, FilesThatAreNotTablesGiveAnErrorAndStayUnchanged)
     Table d;
     d.setTableName(tmp.dir.path());
     EXPECT_THROW(d.readFieldDefs(), EngineError);
+}
+
+// A foreign file with a generated column: "SELECT *" returns it, so it is a
+// field too, or every value after it would land in the wrong field.
+TEST(Table, AGeneratedColumnIsAFieldInItsPlace)
+{
+    TempFolder tmp;
+    const QString path = tmp.path("g.db");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    const int rc = sqlite3_exec(db,
+                                "CREATE TABLE g (Id INTEGER PRIMARY KEY AUTOINCREMENT, Twice INTEGER AS (Age * 2),"
+                                " Name VARCHAR(8), Age INTEGER);"
+                                "INSERT INTO g (Name, Age) VALUES ('ann', 20), ('bob', 30);",
+                                nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK);
+
+    Table t;
+    t.setTableName(path);
+    QStringList names;
+    for (const auto& f : t.readFieldDefs()) names << f.name;
+    EXPECT_EQ(names, (QStringList{"Id", "Twice", "Name", "Age"}));
+    t.open();
+    EXPECT_EQ(t.field("Name").toString(), "ann");
+    EXPECT_EQ(t.field("Age").toLongLong(), 20);
+    EXPECT_EQ(t.field("Twice").toLongLong(), 40);
+    const auto rows = t.fetchRows(0, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1], (QVariantList{qint64(2), qint64(60), QString("bob"), qint64(30), qint64(2)}));
+    // The engine refuses to write a generated column, and says so.
+    t.insert();
+    t.setField("Name", "cid");
+    EXPECT_THROW(t.post(), EngineError);
+    t.cancel();
+    EXPECT_EQ(t.recordCount(), 2);
 }
 
 // Run in a child process by the test below: tries to open a file another program holds.
