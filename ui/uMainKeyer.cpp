@@ -29,11 +29,17 @@ KeyerSpinBox::KeyerSpinBox(QWidget* parent) : QSpinBox(parent)
     // Whatever is typed counts at once, held in range; text that is not a number is the minimum.
     connect(lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
         bool ok = false;
-        int v = text.trimmed().toInt(&ok);
-        if (!ok) v = minimum();
-        v = std::clamp(v, minimum(), maximum());
+        const int typed = text.trimmed().toInt(&ok);
+        const int v = std::clamp(ok ? typed : minimum(), minimum(), maximum());
+        const int pos = lineEdit()->cursorPosition();
         if (v != value()) setValue(v);
-        if (text != QString::number(v)) lineEdit()->setText(QString::number(v));
+        // Above the range the field shows the maximum at once; below it the operator
+        // is still typing ("1" on the way to "130"), so the text stays as typed.
+        const QString shown = ok && typed > maximum() ? QString::number(v) : text;
+        if (lineEdit()->text() != shown) {
+            lineEdit()->setText(shown);
+            lineEdit()->setCursorPosition(std::min(pos, int(shown.size())));
+        }
     });
 }
 

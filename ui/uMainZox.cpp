@@ -30,6 +30,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStatusTipEvent>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -333,8 +334,9 @@ void TMainFrm::buildToolbars()
     const QStringList longTexts{"Prvi spomin", "Drugi spomin", "Tretji spomin", "Četrti spomin",
                                 "Peti spomin", "Šest spomin",  "Sedmi spomin",  "Osmi spomin"};
     for (int i = 0; i < 8; ++i) {
-        auto* b = button(DbBar, QString("F%1").arg(i + 1), QString("F%1\n%2").arg(i + 1).arg(longTexts[i]),
-                         QStyle::SP_CustomBase, QString("F%1").arg(i + 1));
+        auto* b = button(DbBar, QString("F%1").arg(i + 1), QString("F%1").arg(i + 1), QStyle::SP_CustomBase,
+                         QString("F%1").arg(i + 1));
+        b->setStatusTip(longTexts[i]);  // the long hint, in the status line
         b->setFixedSize(24, 23);
         FButtons << b;
     }
@@ -594,6 +596,18 @@ void TMainFrm::followCurrentRow(int row)
 }
 
 // ---------------------------------------------------------------- start and close
+
+bool TMainFrm::event(QEvent* e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        // A long hint shows while the mouse is over its button; then the QSO count comes back.
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        if (tip.isEmpty()) Data.LogTbl.isOpen() ? ShowQsoCount() : statusBar()->clearMessage();
+        else statusBar()->showMessage(tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
 
 void TMainFrm::showEvent(QShowEvent* e)
 {

@@ -228,6 +228,7 @@ public:
     TDataFrm& Data;
 
 protected:
+    bool event(QEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* obj, QEvent* e) override;
