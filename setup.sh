@@ -57,7 +57,7 @@ case "${1:-}" in
     exec fuzz/run.sh "${2:-180}"
     ;;
   *)
-    echo "usage: $0 run | test | sanitize" >&2
+    echo "usage: $0 run | test | sanitize | fuzz [seconds]" >&2
     exit 2
     ;;
 esac
