@@ -1,6 +1,6 @@
 #include "letnice/uAddEditMulti.h"
 
-#include "letnice/UpperCase.h"
+#include "ui/base/UpperCase.h"
 
 #include <QGridLayout>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "letnice/uFindMulti.h"
 
-#include "letnice/UpperCase.h"
+#include "ui/base/UpperCase.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

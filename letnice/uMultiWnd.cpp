@@ -1,4 +1,5 @@
 #include "letnice/uMultiWnd.h"
+#include "ui/base/Navigator.h"
 
 #include "letnice/uAddEditMulti.h"
 #include "letnice/uFindMulti.h"
@@ -64,23 +65,9 @@ TMultiWnd::TMultiWnd(QWidget* parent, Table& table) : QWidget(parent, Qt::Tool),
         return b;
     };
 
-    DBNavigator1 = new QWidget(bar);
+    DBNavigator1 = MakeNavigator(bar, {"First", "Prior", "Next", "Last"}, NavButtons);
     DBNavigator1->setObjectName("DBNavigator1");
-    auto* navLayout = new QHBoxLayout(DBNavigator1);
-    navLayout->setContentsMargins(0, 0, 0, 0);
-    navLayout->setSpacing(0);
     barLayout->addWidget(DBNavigator1);
-    const std::pair<const char*, QStyle::StandardPixmap> navs[] = {
-        {"First", QStyle::SP_MediaSkipBackward}, {"Prior", QStyle::SP_MediaSeekBackward},
-        {"Next", QStyle::SP_MediaSeekForward},   {"Last", QStyle::SP_MediaSkipForward}};
-    for (auto& [tip, icon] : navs) {
-        auto* b = new QToolButton(DBNavigator1);
-        b->setToolTip(tip);
-        b->setIcon(style()->standardIcon(icon));
-        b->setFixedSize(24, 23);
-        navLayout->addWidget(b);
-        NavButtons << b;
-    }
     barLayout->addSpacing(6);
     SpeedItem3 = button("SpeedItem3", "Find...", QStyle::SP_FileDialogContentsView);
     SpeedItem6 = button("SpeedItem6", "Add...", QStyle::SP_FileDialogNewFolder);

@@ -6,6 +6,8 @@
 #include "log/uData.h"
 #include "ui/base/CMEnable.h"
 #include "ui/base/Dialogs.h"
+#include "ui/base/Navigator.h"
+#include "ui/base/UpperCase.h"
 #include "ui/FormStorage.h"
 #include "ui/uClock.h"
 #include "letnice/uMultiWnd.h"
@@ -20,6 +22,7 @@
 #include "keyer/WavSound.h"
 
 #include <QAction>
+#include <functional>
 #include <QActionGroup>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -56,19 +59,6 @@ namespace {
 const char* const kTitle = "Zox prvenstvo ";
 const QStringList kBands{"160", "80", "40", "20", "15", "10"};
 const char* const kInfoTexts[] = {"", "No table Open !", "Dupe !", "New Multiplier !"};
-
-// Turns letters into capitals as they are typed or pasted.
-class UpperCaseValidator : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-void forceUpperCase(QLineEdit* e) { e->setValidator(new UpperCaseValidator(e)); }
 
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, QWidget* buddy)
 {
@@ -226,7 +216,7 @@ void TMainFrm::buildMenus()
     QsoMenu->setEnabled(false);
     QsoMenu->menuAction()->setEnabled(false);
     auto nav = [this](void (Table::*move)()) {
-        return [this, move] { Guarded([&] { if (Data.LogTbl.isOpen()) (Data.LogTbl.*move)(); }); };
+        return [this, move] { Guarded([&] { if (Data.LogTbl.isOpen()) std::invoke(move, Data.LogTbl); }); };
     };
     connect(PrvaZveza, &QAction::triggered, this, nav(&Table::first));
     connect(NaslednjaZveza, &QAction::triggered, this, nav(&Table::next));
@@ -293,22 +283,8 @@ void TMainFrm::buildToolbars()
     SpeedBar1->setMovable(false);
     SpeedItem1 = button(SpeedBar1, "SpeedItem1", "Nova...", QStyle::SP_FileIcon);
     SpeedItem2 = button(SpeedBar1, "SpeedItem2", "Odpri...", QStyle::SP_DialogOpenButton);
-    DBNavigator1 = new QWidget(SpeedBar1);
+    DBNavigator1 = MakeNavigator(SpeedBar1, {"First Qso", "Prior Qso", "Next Qso", "Last Qso"}, NavButtons);
     DBNavigator1->setObjectName("DBNavigator1");
-    auto* navLayout = new QHBoxLayout(DBNavigator1);
-    navLayout->setContentsMargins(0, 0, 0, 0);
-    navLayout->setSpacing(0);
-    const std::pair<const char*, QStyle::StandardPixmap> navs[] = {
-        {"First Qso", QStyle::SP_MediaSkipBackward}, {"Prior Qso", QStyle::SP_MediaSeekBackward},
-        {"Next Qso", QStyle::SP_MediaSeekForward},   {"Last Qso", QStyle::SP_MediaSkipForward}};
-    for (auto& [tip, icon] : navs) {
-        auto* b = new QToolButton(DBNavigator1);
-        b->setToolTip(tip);
-        b->setIcon(style()->standardIcon(icon));
-        b->setFixedSize(24, 23);
-        navLayout->addWidget(b);
-        NavButtons << b;
-    }
     SpeedBar1->addWidget(DBNavigator1);
     connect(NavButtons[0], &QToolButton::clicked, PrvaZveza, &QAction::trigger);
     connect(NavButtons[1], &QToolButton::clicked, PrejsnjaZveza, &QAction::trigger);
@@ -411,7 +387,7 @@ void TMainFrm::buildEntryPanel()
     field(edCall, "edCall", 8, 118, 193);
     edCall->setFont(labelFont);
     edCall->setMaxLength(20);
-    forceUpperCase(edCall);
+    ForceUpperCase(edCall);
     edHisMulti = new QLineEdit(Panel1);
     edHisMulti->setMaxLength(2);
     field(edHisMulti, "edHisMulti", 205, 118, 50);
@@ -816,10 +792,7 @@ static void SwitchLog(TMainFrm& w, const QString& path, const std::function<void
                 ContestName = previousContest;
                 w.ShowInfo(0);
                 w.SetTitle(1);
-                w.RecountScore();
-                w.ShowScore();
-                w.ShowQsoCount();
-                w.RecountRates();
+                w.ShowLogFigures();
             } catch (...) {
                 w.CloseTables();
             }
@@ -828,13 +801,33 @@ static void SwitchLog(TMainFrm& w, const QString& path, const std::function<void
     }
 }
 
+QString TMainFrm::AskLogPath()
+{
+    PrepareLogDialog();
+    const QString path = Dialogs().fileName(this, QString(), Dir.Data, "Zox datoteke (*.DAT)|*.DAT", false, false);
+    if (!path.isEmpty()) LogDialogPath = path;
+    return path;
+}
+
+void TMainFrm::ShowLogFigures()
+{
+    RecountScore();
+    ShowScore();
+    ShowQsoCount();
+    RecountRates();
+}
+
+void TMainFrm::EnableQsoMenu()
+{
+    QsoMenu->setEnabled(true);
+    QsoMenu->menuAction()->setEnabled(true);
+}
+
 void TMainFrm::OpenLog()
 {
     Guarded([this] {
-        PrepareLogDialog();
-        const QString path = Dialogs().fileName(this, QString(), Dir.Data, "Zox datoteke (*.DAT)|*.DAT", false, false);
+        const QString path = AskLogPath();
         if (path.isEmpty()) return;
-        LogDialogPath = path;
         if (!Data.IsLogFile(path)) {
             ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
             return;
@@ -843,23 +836,17 @@ void TMainFrm::OpenLog()
             OpenTables();
             ShowInfo(0);
             SetTitle(1);
-            RecountScore();
-            ShowScore();
-            ShowQsoCount();
-            RecountRates();
+            ShowLogFigures();
         });
-        QsoMenu->setEnabled(true);
-        QsoMenu->menuAction()->setEnabled(true);
+        EnableQsoMenu();
     });
 }
 
 void TMainFrm::NewLog(int kind)
 {
     Guarded([this, kind] {
-        PrepareLogDialog();
-        const QString path = Dialogs().fileName(this, QString(), Dir.Data, "Zox datoteke (*.DAT)|*.DAT", false, false);
+        const QString path = AskLogPath();
         if (path.isEmpty()) return;
-        LogDialogPath = path;
         // An existing file that is not a log is refused like Open does; opening
         // a foreign table as a log would break every later step.
         {
@@ -878,13 +865,9 @@ void TMainFrm::NewLog(int kind)
             ResetScoreLabels();
             static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
             ContestName = QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest";
-            RecountScore();
-            ShowScore();
-            ShowQsoCount();
-            RecountRates();
+            ShowLogFigures();
         });
-        QsoMenu->setEnabled(true);
-        QsoMenu->menuAction()->setEnabled(true);
+        EnableQsoMenu();
     });
 }
 

@@ -93,6 +93,9 @@ public:
     void SetTitle(int kind);
     void NewLog(int kind);
     void OpenLog();
+    QString AskLogPath();   // the log file dialog; empty when cancelled
+    void ShowLogFigures();  // score, count and rates recounted from the log
+    void EnableQsoMenu();
 
     // Keyer.
     void KeyerEnable();

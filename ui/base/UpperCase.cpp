@@ -1,4 +1,4 @@
-#include "letnice/UpperCase.h"
+#include "ui/base/UpperCase.h"
 
 #include <QLineEdit>
 #include <QValidator>
