@@ -34,7 +34,6 @@ void ResetGlobals()
 {
     DataFolder.clear();
     LogOpen = false;
-    EditMode = false;
     UtcMode = false;
     ContestKind = 0;
     ContestName.clear();

@@ -39,7 +39,6 @@ inline TUserInfo UserInfo;
 
 inline QString DataFolder;
 inline bool LogOpen = false;
-inline bool EditMode = false;
 inline bool UtcMode = false;
 inline int ContestKind = 0;
 inline QString ContestName;

@@ -142,7 +142,7 @@ QVariant TableModel::headerData(int section, Qt::Orientation o, int role) const
 Qt::ItemFlags TableModel::flags(const QModelIndex& index) const
 {
     auto f = QAbstractTableModel::flags(index);
-    if (m_editable) f |= Qt::ItemIsEditable;
+    if (m_editable && !(index.isValid() && m_columns.value(index.column()).readOnly)) f |= Qt::ItemIsEditable;
     return f;
 }
 
@@ -169,6 +169,26 @@ void TableModel::CommitRow(int row)
     }
     const std::map<int, QVariant> cells = p->second;
     m_pending.erase(p);
+    if (m_writer) {
+        const qint64 id = isNew ? 0 : recordIdAt(row);
+        if (isNew) {
+            beginRemoveRows({}, m_rows, m_rows);
+            m_newRow = false;
+            endRemoveRows();
+        } else if (!id) {
+            reload();
+            return;
+        }
+        std::map<QString, QVariant> fields;
+        for (const auto& [col, v] : cells) fields[m_columns[col].field] = v;
+        try {
+            m_writer(id, fields);  // the table's DataChanged brings the view up to date
+        } catch (...) {
+            reload();
+            throw;
+        }
+        return;
+    }
     if (isNew) {
         // The stored record takes the place of the row being typed.
         beginRemoveRows({}, m_rows, m_rows);
@@ -192,7 +212,7 @@ void TableModel::CommitRow(int row)
 
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!m_editable || role != Qt::EditRole || !index.isValid()) return false;
+    if (!m_editable || role != Qt::EditRole || !index.isValid() || m_columns.value(index.column()).readOnly) return false;
     if (m_rowBuffered) {
         if (data(index, Qt::EditRole) == value) return true;
         m_pending[index.row()][index.column()] = value;

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <functional>
 #include <map>
 
 namespace zox {
@@ -16,6 +17,7 @@ struct GridColumn {
     QString title;
     int width = -1;  // -1: the view's default
     Qt::Alignment align = Qt::AlignLeft;
+    bool readOnly = false;
 };
 
 class TableModel : public QAbstractTableModel {
@@ -42,6 +44,10 @@ public:
     // Row-buffered editing: changed cells are kept until the row is left
     // (CommitRow), and a new row can be started after the last one.
     void setRowBuffered(bool on) { m_rowBuffered = on; }
+    // Writes a row's changed fields into record `id` (0: a new record) and returns
+    // its record id; without one the table cursor is written directly.
+    using RowWriter = std::function<qint64(qint64 id, const std::map<QString, QVariant>& fields)>;
+    void setRowWriter(RowWriter w) { m_writer = std::move(w); }
     void StartNewRow();
     bool HasNewRow() const { return m_newRow; }
     bool RowChanged(int row) const { return m_pending.count(row) > 0; }
@@ -68,6 +74,7 @@ private:
     bool m_editable = false;
     bool m_rowBuffered = false;
     bool m_newRow = false;
+    RowWriter m_writer;
     std::map<int, std::map<int, QVariant>> m_pending;  // row -> column -> value
     static constexpr int kBlock = 128;
 };

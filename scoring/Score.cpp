@@ -1,28 +1,44 @@
 #include "scoring/Score.h"
 
-#include "log/uData.h"
-
 #include <QLocale>
 #include <QTime>
 
 namespace zox {
 
-int ScoreTotals::ScoreQso(bool dupeMark, int modeIndex)
+int ModePoints(const QString& mode)
 {
-    if (dupeMark) return 0;
-    if (modeIndex == 0) {
-        CwTocke += 2;
-        return 2;
-    }
-    SsbTocke += 1;
-    return 1;
+    if (mode == QLatin1String("CW")) return 2;
+    if (mode == QLatin1String("SSB")) return 1;
+    return 0;
 }
 
-void ScoreTotals::AddNewMulti(bool newMulti, int modeIndex)
+bool IsYearNumber(const QString& multiR)
 {
-    if (!newMulti) return;
-    if (modeIndex == 0) ++CwMulti;
-    else ++SsbMulti;
+    return multiR.size() == 2 && multiR[0] >= u'0' && multiR[0] <= u'9' && multiR[1] >= u'0' && multiR[1] <= u'9';
+}
+
+bool CanBeDupe(const QString& call) { return call.size() >= 4; }
+
+int RulePoint(const QString& call, const QString& mode, bool callWorkedEarlier)
+{
+    const bool dupe = CanBeDupe(call) && callWorkedEarlier;
+    return dupe ? 0 : ModePoints(mode);
+}
+
+QVariant RuleMultiP(const QString& multiR, bool yearWorkedEarlier)
+{
+    if (!IsYearNumber(multiR) || yearWorkedEarlier) return QVariant();
+    return QVariant(qint64(multiR.toInt()));
+}
+
+QsoMarks RuleWalk::Next(const QString& call, const QString& mode, const QString& multiR)
+{
+    const QString callKey = mode + u'\n' + call;
+    const QString yearKey = mode + u'\n' + multiR;
+    QsoMarks m{RulePoint(call, mode, m_calls.contains(callKey)), RuleMultiP(multiR, m_years.contains(yearKey))};
+    m_calls.insert(callKey);
+    m_years.insert(yearKey);
+    return m;
 }
 
 void ScoreTotals::Count(const QString& mode, const QVariant& point, const QVariant& multiP, int sign)
@@ -36,6 +52,7 @@ void ScoreTotals::Count(const QString& mode, const QVariant& point, const QVaria
         if (scored) SsbTocke += sign;
         if (multi) SsbMulti += sign;
     }
+    Sum();
 }
 
 void ScoreTotals::Sum()
@@ -50,44 +67,12 @@ qint32 ScoreTotals::Rezultat() const
     return qint32(quint32(CwTocke + SsbTocke) * quint32(CwMulti + SsbMulti));
 }
 
-void RecountScore(TDataFrm& data, ScoreTotals& totals)
-{
-    totals = ScoreTotals{};
-    data.FullPass(
-        [&](Table& t) { totals.Count(t.field("Mode").toString(), t.field("Point"), t.field("MultiP")); },
-        false, {"Mode", "Point", "MultiP"});
-    data.LogTbl.last();
-}
-
-bool IsDupeCall(Table& logTbl1, const QString& call, const QString& modeText)
-{
-    if (call.size() < 4) return false;
-    return logTbl1.locate(QStringLiteral("Call;Mode"), {call, modeText});
-}
-
-bool MultiWorked(Table& logTbl2, const QString& modeText, const QString& multi)
-{
-    return logTbl2.locate(QStringLiteral("Mode;MultiR"), {modeText, multi});
-}
-
 bool IsFirstHour(const QVariant& utc)
 {
     const QTime t = utc.toTime();
     // Whole seconds; a QSO without a time counts as the first hour like midnight does.
     const int secs = t.isValid() ? t.hour() * 3600 + t.minute() * 60 + t.second() : 0;
     return secs <= 9 * 3600 + 59 * 60 + 59;
-}
-
-void RecountRates(TDataFrm& data, HourCounts& counts)
-{
-    counts = HourCounts{};
-    if (data.LogTbl.recordCount() == 0) return;
-    data.FullPass(
-        [&](Table& t) {
-            if (IsFirstHour(t.field("Utc"))) counts.PrvaUra += 1;
-            else counts.DrugaUra += 1;
-        },
-        true, {"Utc"});
 }
 
 QString RateText(double value)

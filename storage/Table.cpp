@@ -921,6 +921,77 @@ void Table::rollback()
     m_conn->cachedCount = -1;
 }
 
+bool Table::inTransaction() const { return m_conn && !sqlite3_get_autocommit(m_conn->db); }
+
+std::vector<QVariantList> Table::rowsWhere(const QString& fields, const QVariantList& values,
+                                           const QStringList& columns) const
+{
+    requireOpen("search");
+    const QStringList names = fields.split(';');
+    if (names.size() != values.size())
+        throw EngineError(QStringLiteral("%1: search needs one value for each field").arg(filePath()));
+    QStringList conds, select;
+    QVariantList binds;
+    for (int i = 0; i < names.size(); ++i) {
+        const int col = fieldIndex(names[i]);
+        if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), names[i]));
+        const QVariant v = toStored(col, values[i]);
+        if (v.isNull()) conds << quoteId(m_conn->fields[col].name) + " IS NULL";
+        else {
+            conds << quoteId(m_conn->fields[col].name) + " = ?";
+            binds << v;
+        }
+    }
+    QList<int> cols;
+    for (const QString& name : columns) {
+        const int col = fieldIndex(name);
+        if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), name));
+        cols << col;
+        select << (m_conn->fields[col].type == FieldType::AutoInc ? QStringLiteral("rowid") : quoteId(m_conn->fields[col].name));
+    }
+    select << QStringLiteral("rowid");
+    sqlite3_stmt* st = m_conn->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY rowid")
+                                           .arg(select.join(','), quoteId(m_conn->table), conds.join(" AND ")));
+    for (int i = 0; i < binds.size(); ++i) m_conn->bind(st, i + 1, binds[i]);
+    std::vector<QVariantList> out;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        QVariantList row;
+        for (int i = 0; i < cols.size(); ++i) row << fromStored(cols[i], Connection::column(st, i));
+        row << QVariant(qint64(sqlite3_column_int64(st, cols.size())));
+        out.push_back(std::move(row));
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) m_conn->fail(QStringLiteral("cannot search"));
+    return out;
+}
+
+void Table::updateRecord(qint64 id, const QStringList& fields, const QVariantList& values)
+{
+    requireBrowse("change a record");
+    if (fields.size() != values.size())
+        throw EngineError(QStringLiteral("%1: one value is needed for each field").arg(filePath()));
+    QStringList sets;
+    QVariantList vals;
+    for (int i = 0; i < fields.size(); ++i) {
+        const int col = fieldIndex(fields[i]);
+        if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), fields[i]));
+        sets << quoteId(m_conn->fields[col].name) + "=?";
+        vals << toStored(col, values[i]);
+    }
+    vals << QVariant(id);
+    m_conn->requireInPlace(QStringLiteral("cannot change the record"));
+    sqlite3_stmt* st = m_conn->prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteId(m_conn->table), sets.join(',')));
+    for (int i = 0; i < vals.size(); ++i) m_conn->bind(st, i + 1, vals[i]);
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE) m_conn->fail(QStringLiteral("cannot change the record"));
+    // The cursor shows what is stored.
+    if (m_hasRecord && m_rowid == id)
+        for (int i = 0; i < fields.size(); ++i) m_row[fieldIndex(fields[i])] = vals[i];
+    notify(Event::DataChanged);
+}
+
 bool Table::locate(const QString& fields, const QVariantList& values)
 {
     return locate(fields, values, 0);

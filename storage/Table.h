@@ -112,6 +112,15 @@ public:
     void startTransaction();
     void commit();
     void rollback();
+    bool inTransaction() const;
+
+    // The records whose `fields` equal `values` (empty values match NULL), in
+    // record id order, without moving the cursor: the values of `columns`, then
+    // the record id.
+    std::vector<QVariantList> rowsWhere(const QString& fields, const QVariantList& values,
+                                        const QStringList& columns) const;
+    // Writes these fields of one record without moving the cursor.
+    void updateRecord(qint64 id, const QStringList& fields, const QVariantList& values);
 
     bool locate(const QString& fields, const QVariantList& values);
     // The same, passing over the record with this record id.
@@ -170,6 +179,27 @@ private:
     int m_disabled = 0;
     int m_nextListener = 1;
     std::vector<std::pair<int, Listener>> m_listeners;
+};
+
+// One transaction on a table's file: rolled back when it goes out of scope
+// without commit(), so a failing path needs no hand-written rollback.
+class Transaction {
+public:
+    explicit Transaction(Table& t) : m_table(t) { m_table.startTransaction(); }
+    ~Transaction()
+    {
+        if (m_open) try { m_table.rollback(); } catch (...) {}
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit()
+    {
+        m_table.commit();
+        m_open = false;
+    }
+private:
+    Table& m_table;
+    bool m_open = true;
 };
 
 // Text of a time value as the program shows it: hours:minutes:seconds.

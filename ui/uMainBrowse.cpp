@@ -17,41 +17,28 @@ void TMainFrm::EditQso()
 {
     Guarded([this] {
         if (!RequireLog() || !Data.LogTbl.hasRecord()) return;
-        EditMode = true;
-        EditVexa = Data.LogTbl.recordId();
-        LoadEntry();
+        LoadEntry(Session.BeginCorrection(Data.LogTbl.recordId()));
     });
 }
 
-void TMainFrm::LoadEntry()
+// Shows a stored QSO in the entry line. While it is corrected, typing makes no
+// searches and moving into the year number keeps the stored one.
+void TMainFrm::LoadEntry(const Contact& c)
 {
-    Table& t = Data.LogTbl;
-    m_editOld = {t.field("Mode").toString(), t.field("Point"), t.field("MultiP"), t.field("Utc"),
-                 t.field("MultiR").toString()};
-    edDate->setDate(t.field("Date").toDate());
-    edUtc->setText(t.displayText("Utc"));
-    const int mode = t.field("Mode").toString() == "CW" ? 0 : 1;
+    edDate->setDate(c.date);
+    edUtc->setText(c.utc.isValid() ? c.utc.toString("HH:mm:ss") : QString());
+    const int mode = c.mode == "CW" ? 0 : 1;
     cbMode->setCurrentIndex(mode);
     cbModeChange(mode);
-    const int band = cbBand->findText(t.field("Band").toString());
+    const int band = cbBand->findText(c.band);
     cbBand->setCurrentIndex(band >= 0 ? band : 0);
-    edRstS->setText(t.field("RstS").toString());
-    edRstR->setText(t.field("RstR").toString());
-    edCall->setText(t.field("Call").toString());
-    edHisMulti->setText(t.field("MultiR").toString());
-}
-
-bool TMainFrm::ScoreCorrection()
-{
-    const QString call = edCall->text();
-    const QString mode = cbMode->currentText();
-    const QString multi = edHisMulti->text();
-    // Against the other QSOs of the log, never against itself.
-    const bool dupe = call.size() >= 4 && Data.LogTbl1.locate("Call;Mode", {call, mode}, EditVexa);
-    QsoPoints = dupe ? 0 : (mode == "CW" ? 2 : 1);
-    if (mode == m_editOld.mode && multi == m_editOld.multiR) NewMulti = !m_editOld.multiP.isNull();
-    else NewMulti = multi.size() == 2 && !Data.LogTbl2.locate("Mode;MultiR", {mode, multi}, EditVexa);
-    return true;
+    edRstS->setText(c.rstS);
+    edRstR->setText(c.rstR);
+    edCall->setText(c.call);
+    edHisMulti->setText(c.multiR);
+    DupeMark = false;
+    NewMulti = false;
+    ShowInfo(0);
 }
 
 void TMainFrm::DeleteQso()
@@ -59,19 +46,20 @@ void TMainFrm::DeleteQso()
     Guarded([this] {
         if (!RequireLog() || !Data.LogTbl.hasRecord()) return;
         Table& t = Data.LogTbl;
+        const qint64 vexa = t.recordId();
         if (ShowMessageDlg("Zveza " + t.field("Call").toString() + " bo izbrisana !", mtWarning, mbYesNo) != mrYes)
             return;
-        const QVariant utc = t.field("Utc");
-        ScoreTotals after = Score;
-        after.Count(t.field("Mode").toString(), t.field("Point"), t.field("MultiP"), -1);
-        t.deleteRecord();
-        // Only once it is gone does it leave the totals and its hour.
-        Score = after;
-        ShowScore();
-        (IsFirstHour(utc) ? Rates.PrvaUra : Rates.DrugaUra) -= 1;
-        ShowRates(Rates.Povprecje(), Rates.DrugaUra, Rates.PrvaUra);
-        ShowQsoCount();
+        RemoveQso(vexa);
     });
+}
+
+void TMainFrm::RemoveQso(qint64 vexa)
+{
+    const bool loaded = Session.CorrectionId() == vexa;
+    Session.Delete(vexa);
+    // The line held the QSO that is gone: saving it would bring it back as a new one.
+    if (loaded) ClearEntry();
+    ShowFigures();
 }
 
 void TMainFrm::FindCall()

@@ -109,7 +109,8 @@ void TMainFrm::buildKeyer()
             ShowMessageDlg(LogDialogPath + " Datoteka ni odprta !", mtWarning, mbOK);
         }
     };
-    h.FocusHisMulti = [this] { edHisMulti->setFocus(); };
+    // As the operator moving there with Tab: the year number is looked up.
+    h.FocusHisMulti = [this] { if (!edHisMulti->hasFocus()) edHisMulti->setFocus(Qt::TabFocusReason); };
     h.Save = [this] { Guarded([this] { Save(); }); };
     h.IsSsb = [this] { return ModeIndex == 1; };
     h.PlayVoice = [this] {

@@ -21,7 +21,9 @@
 #include "keyer/Macros.h"
 #include "keyer/WavSound.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QFocusEvent>
 #include <functional>
 #include <QActionGroup>
 #include <QAbstractItemView>
@@ -71,7 +73,7 @@ QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, QWidget* b
 
 }  // namespace
 
-TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm()), Session(Data)
 {
     setObjectName("MainFrm");
     resize(787, 599);
@@ -138,12 +140,10 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm())
     Enabler->SetAllEnabled(true);
 
     // FormCreate
-    EditMode = false;
     NewMulti = false;
     DupeMark = false;
-    QsoPoints = 0;
-    Score = {};
-    Rates = {};
+    // One filter for the whole program: the window sees every key first, and the
+    // entry fields' and the grid's focus changes.
     qApp->installEventFilter(this);
 }
 
@@ -503,9 +503,6 @@ void TMainFrm::buildEntryPanel()
     connect(edHisMulti, &QLineEdit::textChanged, this, [this](const QString& t) { edHisMultiChange(t); });
     connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Save(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Clear(); }); });
-    edHisMulti->installEventFilter(this);
-    edCall->installEventFilter(this);
-    edUtc->installEventFilter(this);
     // Ctrl + left click puts a sizing frame around these.
     for (QLabel* l : Panel1->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) m_sizable << l;
     m_sizable << Statistika << edCall << edHisMulti << Button1 << Button2 << Panel3;
@@ -518,7 +515,7 @@ void TMainFrm::buildGrid()
         {"Call", "Znak", -1, Qt::AlignLeft},          {"Mode", "Vrsta oddaje", 50, Qt::AlignHCenter},
         {"Band", "Band", 40, Qt::AlignHCenter},       {"RstS", "Oddan Rst", 50, Qt::AlignLeft},
         {"RstR", "Sprejet Rst", 50, Qt::AlignLeft},   {"MultiR", "Letnica", 50, Qt::AlignHCenter},
-        {"MultiP", "Množ", 50, Qt::AlignHCenter},     {"Point", "Točke", -1, Qt::AlignHCenter},
+        {"MultiP", "Množ", 50, Qt::AlignHCenter, true}, {"Point", "Točke", -1, Qt::AlignHCenter, true},
     };
     LogGrid = new QTableView(this);
     LogGrid->setObjectName("LogGrid");
@@ -548,9 +545,14 @@ void TMainFrm::buildGrid()
     connect(LogModel, &TableModel::currentRowChanged, this, [this](int row) { followCurrentRow(row); });
     LogModel->setEditable(true);
     LogModel->setRowBuffered(true);
+    // A row edited in the grid is scored like any other change to the log.
+    LogModel->setRowWriter([this](qint64 vexa, const std::map<QString, QVariant>& fields) {
+        const qint64 id = Session.WriteFields(vexa, fields);
+        ShowFigures();
+        return id;
+    });
     LogGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
-    LogGrid->installEventFilter(this);
     connect(LogGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& cur, const QModelIndex& prev) {
                 // A changed row is written when it is left.
@@ -632,7 +634,7 @@ void TMainFrm::closeEvent(QCloseEvent* e)
 
 void TMainFrm::FormClose()
 {
-    if (Data.LogTbl.isOpen()) Guarded([this] { CloseTables(); });
+    if (Session.IsOpen()) Guarded([this] { Session.Close(); });
     if (KeyerOn) KeyerDisable();
 }
 
@@ -644,30 +646,39 @@ void TMainFrm::ShowInfo(int state)
     InfoLabel->setText(kInfoTexts[state]);
 }
 
-bool TMainFrm::IsDupe() { return IsDupeCall(Data.LogTbl1, edCall->text(), ModeText); }
-
-bool TMainFrm::CheckNewMulti()
+void TMainFrm::RefreshMarks(MarkSource source)
 {
-    if (MultiWorked(Data.LogTbl2, ModeText, edHisMulti->text())) {
-        ShowInfo(0);
-        return false;
+    const bool wasNew = NewMulti;
+    const EntryMarks m = Session.Check(edCall->text(), cbMode->currentText(), edHisMulti->text());
+    DupeMark = m.dupe;
+    NewMulti = m.newMulti;
+    // The line shows what the field just changed says.
+    switch (source) {
+    case MarkSource::Call:
+        ShowInfo(DupeMark ? 2 : 0);
+        break;
+    case MarkSource::Year:
+        if (edHisMulti->text().size() == 2) ShowInfo(NewMulti ? 3 : 0);
+        else if (wasNew) ShowInfo(0);  // a shortened year number no longer carries the mark
+        break;
+    case MarkSource::Mode:
+        ShowInfo(DupeMark ? 2 : NewMulti ? 3 : 0);
+        break;
     }
-    ShowInfo(3);
-    return true;
 }
 
 // ---------------------------------------------------------------- scoring and rates
 
 void TMainFrm::ShowScore()
 {
-    lblCwTocke->setText(QString::number(Score.CwTocke));
-    lblSsbTocke->setText(QString::number(Score.SsbTocke));
-    Score.Sum();
-    lblSkpTocke->setText(QString::number(Score.SkpTocke));
-    lblCwMulti->setText(QString::number(Score.CwMulti));
-    lblSsbMulti->setText(QString::number(Score.SsbMulti));
-    lblSkpMnoz->setText(QString::number(Score.SkpMnoz));
-    lblRezultat->setText(QString::number(Score.Rezultat()));
+    const ScoreTotals& s = Session.Totals();
+    lblCwTocke->setText(QString::number(s.CwTocke));
+    lblSsbTocke->setText(QString::number(s.SsbTocke));
+    lblSkpTocke->setText(QString::number(s.SkpTocke));
+    lblCwMulti->setText(QString::number(s.CwMulti));
+    lblSsbMulti->setText(QString::number(s.SsbMulti));
+    lblSkpMnoz->setText(QString::number(s.SkpMnoz));
+    lblRezultat->setText(QString::number(s.Rezultat()));
 }
 
 void TMainFrm::ResetScoreLabels()
@@ -676,39 +687,29 @@ void TMainFrm::ResetScoreLabels()
         l->setText("0");
 }
 
-void TMainFrm::RecountScore()
+void TMainFrm::ShowFigures()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    struct Restore { ~Restore() { QApplication::restoreOverrideCursor(); } } restore;
-    zox::RecountScore(Data, Score);
-}
-
-void TMainFrm::UnscoreQso()
-{
-    Table& t = Data.LogTbl;
-    Score.Count(t.field("Mode").toString(), t.field("Point"), t.field("MultiP"), -1);
+    ShowScore();
+    ShowQsoCount();
+    const HourCounts& r = Session.Rates();
+    ShowRates(r.Povprecje(), r.DrugaUra, r.PrvaUra);
 }
 
 void TMainFrm::SpeedItem9Click()
 {
     Guarded([this] {
-        if (!Data.LogTbl.isOpen()) return;
-        RecountScore();
-        ShowScore();
+        if (!Session.IsOpen()) return;
+        int corrected = 0;
+        {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            struct Restore { ~Restore() { QApplication::restoreOverrideCursor(); } } restore;
+            corrected = Session.Recheck();
+        }
+        ShowFigures();
+        ShowMessageDlg(corrected == 0 ? QString("Rezultat je pravilen, popravkov ni.")
+                                      : QString("Število popravljenih zvez: %1").arg(corrected),
+                       mtInformation, mbOK);
     });
-}
-
-void TMainFrm::CountQsoHour()
-{
-    if (IsFirstHour(Data.LogTbl.field("Utc"))) Rates.PrvaUra += 1;
-    else Rates.DrugaUra += 1;
-    ShowRates(Rates.Povprecje(), Rates.DrugaUra, Rates.PrvaUra);
-}
-
-void TMainFrm::RecountRates()
-{
-    zox::RecountRates(Data, Rates);
-    ShowRates(Rates.Povprecje(), Rates.DrugaUra, Rates.PrvaUra);
 }
 
 void TMainFrm::ShowRates(double average, double second, double first)
@@ -722,83 +723,15 @@ void TMainFrm::ShowRates(double average, double second, double first)
 
 void TMainFrm::PrepareLogDialog() {}
 
-void TMainFrm::BindTables(const QString& path)
-{
-    Data.LogTbl.setTableName(path);
-    Data.LogTbl1.setTableName(path);
-    Data.LogTbl2.setTableName(path);
-    Data.LetniceTbl.setTableName(Dir.Data + "S5_Letnice.dat");
-}
-
-void TMainFrm::OpenTables()
-{
-    Data.LogTbl.setIndexName(QString());
-    Data.LogTbl.open();
-    Data.LogTbl.last();
-    Data.LogTbl1.setIndexName("byCallBand");
-    Data.LogTbl1.open();
-    Data.LogTbl2.setIndexName("byBandMulti");
-    Data.LogTbl2.open();
-    Data.LetniceTbl.open();
-    LogOpen = true;
-    Enabler->EnableGroup("Db");
-    ContestName = "ZOX";
-    ChooseBand();
-    // The searches use the mode the contact will be saved with.
-    ModeIndex = cbMode->currentIndex();
-    ModeText = cbMode->currentText();
-}
-
-void TMainFrm::CloseTables()
-{
-    Data.LogTbl1.close();
-    Data.LogTbl.close();
-    Data.LogTbl2.close();
-    Data.LetniceTbl.close();
-    LogOpen = false;
-}
-
 void TMainFrm::ShowQsoCount()
 {
-    const int n = Data.LogTbl.isOpen() ? Data.LogTbl.recordCount() : 0;
-    statusBar()->showMessage(QString::number(n) + " " + " zvez !");
+    statusBar()->showMessage(QString::number(Session.QsoCount()) + " " + " zvez !");
 }
 
 void TMainFrm::SetTitle(int kind)
 {
     if (kind == 0) setWindowTitle(kTitle + ContestName);
-    else if (kind == 1) setWindowTitle(kTitle + Data.LogTbl.tableName());
-}
-
-// Makes `path` the current log with `open`. When that fails, the log that was
-// current is opened again: a file that only looks like a log (damaged pages,
-// missing indexes) must not cost the operator the log he is working in. The
-// failure still goes on to the error display.
-static void SwitchLog(TMainFrm& w, const QString& path, const std::function<void()>& open)
-{
-    const QString previous = w.Data.LogTbl.isOpen() ? w.Data.LogTbl.tableName() : QString();
-    const QString previousContest = ContestName;
-    if (w.Data.LogTbl.isOpen()) w.CloseTables();
-    try {
-        w.BindTables(path);
-        open();
-    } catch (...) {
-        const std::exception_ptr failure = std::current_exception();
-        w.CloseTables();
-        if (!previous.isEmpty()) {
-            try {
-                w.BindTables(previous);
-                w.OpenTables();
-                ContestName = previousContest;
-                w.ShowInfo(0);
-                w.SetTitle(1);
-                w.ShowLogFigures();
-            } catch (...) {
-                w.CloseTables();
-            }
-        }
-        std::rethrow_exception(failure);
-    }
+    else if (kind == 1) setWindowTitle(kTitle + Session.LogPath());
 }
 
 QString TMainFrm::AskLogPath()
@@ -809,36 +742,63 @@ QString TMainFrm::AskLogPath()
     return path;
 }
 
-void TMainFrm::ShowLogFigures()
-{
-    RecountScore();
-    ShowScore();
-    ShowQsoCount();
-    RecountRates();
-}
-
 void TMainFrm::EnableQsoMenu()
 {
     QsoMenu->setEnabled(true);
     QsoMenu->menuAction()->setEnabled(true);
 }
 
+// Opens or creates a log. A contact loaded for correction belongs to the log
+// it came from: the switch ends the correction and clears the line. A new
+// contact being typed stays (it may be one the old log could not take), with
+// its marks worked out again against the log that is open now.
+void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
+{
+    const QString previousContest = ContestName;
+    const bool correcting = Session.Correcting();
+    OpenOutcome outcome = OpenOutcome::NotALog;
+    try {
+        outcome = create ? Session.Create(path) : Session.Open(path);
+    } catch (...) {
+        ContestName = previousContest;  // the log that was open is open again, or none
+        AfterLogSwitch(correcting);
+        throw;
+    }
+    if (outcome == OpenOutcome::NotALog) {
+        ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
+        return;
+    }
+    static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
+    ContestName = create ? QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest" : QString("ZOX");
+    AfterLogSwitch(correcting);
+    EnableQsoMenu();
+}
+
+void TMainFrm::AfterLogSwitch(bool lineWasCorrection)
+{
+    if (lineWasCorrection) ClearEntry();
+    if (Session.IsOpen()) {
+        Enabler->EnableGroup("Db");
+        ChooseBand();
+        // The searches use the mode the contact will be saved with.
+        ModeIndex = cbMode->currentIndex();
+        ModeText = cbMode->currentText();
+        SetTitle(1);
+        ShowInfo(0);
+        if (!edCall->text().isEmpty() || !edHisMulti->text().isEmpty()) RefreshMarks(MarkSource::Mode);
+    } else {
+        Enabler->DisableGroup("Db");
+        DupeMark = NewMulti = false;
+        ShowInfo(1);
+    }
+    ShowFigures();
+}
+
 void TMainFrm::OpenLog()
 {
     Guarded([this] {
         const QString path = AskLogPath();
-        if (path.isEmpty()) return;
-        if (!Data.IsLogFile(path)) {
-            ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
-            return;
-        }
-        SwitchLog(*this, path, [this] {
-            OpenTables();
-            ShowInfo(0);
-            SetTitle(1);
-            ShowLogFigures();
-        });
-        EnableQsoMenu();
+        if (!path.isEmpty()) SwitchLog(path, false, 0);
     });
 }
 
@@ -846,28 +806,7 @@ void TMainFrm::NewLog(int kind)
 {
     Guarded([this, kind] {
         const QString path = AskLogPath();
-        if (path.isEmpty()) return;
-        // An existing file that is not a log is refused like Open does; opening
-        // a foreign table as a log would break every later step.
-        {
-            Table probe;
-            probe.setTableName(path);
-            if (probe.exists() && !Data.IsLogFile(path)) {
-                ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
-                return;
-            }
-        }
-        SwitchLog(*this, path, [this, path, kind] {
-            Data.CreateLogTable(path);
-            OpenTables();
-            SetTitle(1);
-            ShowInfo(0);
-            ResetScoreLabels();
-            static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
-            ContestName = QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest";
-            ShowLogFigures();
-        });
-        EnableQsoMenu();
+        if (!path.isEmpty()) SwitchLog(path, true, kind);
     });
 }
 
@@ -880,81 +819,49 @@ bool TMainFrm::TimeFieldBlank() const
     return t.trimmed().isEmpty();
 }
 
+Contact TMainFrm::EntryContact() const
+{
+    // An empty time field stands for now; the field itself is left as it is, so
+    // a refused contact keeps the line exactly as typed.
+    const QString timeText = TimeFieldBlank() ? EntryTimeNow() : edUtc->text().trimmed();
+    const bool typed = TimeFieldBlank() || edUtc->hasAcceptableInput();
+    return Contact{edDate->date(),
+                   typed ? QTime::fromString(timeText, "H:mm:ss") : QTime(),
+                   edCall->text(),
+                   cbMode->currentText(),
+                   BandText,
+                   edRstS->text(),
+                   edRstR->text(),
+                   edHisMulti->text(),
+                   ContestName};
+}
+
 void TMainFrm::Save()
 {
-    if (!LogOpen) {
+    if (!Session.IsOpen()) {
         ShowMessageDlg(LogDialogPath + " Odpri datoteko !", mtWarning, mbOK);
         return;
     }
-    if (edCall->text().isEmpty() || edHisMulti->text().isEmpty()) {
+    switch (Session.Save(EntryContact())) {
+    case SaveOutcome::NoLog:
+    case SaveOutcome::NoCall:
+    case SaveOutcome::NoYear:
         edCall->setFocus();
         return;
-    }
-    if (TimeFieldBlank()) edUtc->setText(EntryTimeNow());
-    const QTime time = QTime::fromString(edUtc->text().trimmed(), "H:mm:ss");
-    if (!edUtc->hasAcceptableInput() || !time.isValid()) {
+    case SaveOutcome::BadTime:
         ShowMessageDlg("Čas " + edUtc->text().trimmed() + " ni veljaven !", mtWarning, mbOK);
         edUtc->setFocus();
         return;
+    case SaveOutcome::BadYear:
+        ShowMessageDlg("Letnica " + edHisMulti->text() + " ni število !", mtWarning, mbOK);
+        edHisMulti->setFocus();
+        return;
+    case SaveOutcome::Saved:
+    case SaveOutcome::Corrected:
+        break;
     }
-    // A correction is scored again from what it now holds (sets QsoPoints and NewMulti).
-    const bool editing = EditMode;
-    if (editing && !ScoreCorrection()) return;
-    if (NewMulti) {
-        bool ok = false;
-        edHisMulti->text().trimmed().toInt(&ok);
-        if (!ok) {
-            ShowMessageDlg("Letnica " + edHisMulti->text() + " ni število !", mtWarning, mbOK);
-            edHisMulti->setFocus();
-            return;
-        }
-    }
-    // The totals change only once the record is safely stored.
-    ScoreTotals after = Score;
-    if (editing) {
-        after.Count(m_editOld.mode, m_editOld.point, m_editOld.multiP, -1);
-        after.Count(cbMode->currentText(), QsoPoints, NewMulti ? QVariant(1) : QVariant(), +1);
-    } else {
-        QsoPoints = after.ScoreQso(DupeMark, ModeIndex);
-        after.AddNewMulti(NewMulti, ModeIndex);
-    }
-    try {
-        WriteQso(editing);
-    } catch (...) {
-        if (Data.LogTbl.state() != Table::State::Browse) Data.LogTbl.cancel();
-        throw;  // shown by the default error display; the line stays as typed
-    }
-    Score = after;
-    ShowScore();
     ClearEntry();
-    if (editing) {
-        // The correction moves the QSO to the hour of its new time.
-        (IsFirstHour(m_editOld.utc) ? Rates.PrvaUra : Rates.DrugaUra) -= 1;
-    }
-    CountQsoHour();
-}
-
-void TMainFrm::WriteQso(bool editing)
-{
-    Table& t = Data.LogTbl;
-    if (!editing) {
-        t.insert();
-    } else {
-        if (!t.gotoRecordId(EditVexa)) throw storage::EngineError("Zveza za popravek ne obstaja več");
-        t.edit();
-    }
-    t.setField("Date", edDate->date());
-    t.setField("Utc", QTime::fromString(edUtc->text().trimmed(), "H:mm:ss"));
-    t.setField("Call", edCall->text());
-    t.setField("Band", BandText);
-    t.setField("Mode", cbMode->currentText());
-    t.setField("RstS", edRstS->text());
-    t.setField("RstR", edRstR->text());
-    t.setField("MultiR", edHisMulti->text());
-    t.setField("MultiP", NewMulti ? QVariant(edHisMulti->text().trimmed().toInt()) : QVariant());
-    t.setField("Point", QsoPoints);
-    t.setField("Contest", ContestName);
-    t.post();
+    ShowFigures();
 }
 
 void TMainFrm::ClearEntry()
@@ -971,8 +878,7 @@ void TMainFrm::ClearEntry()
     ShowInfo(0);
     DupeMark = false;
     NewMulti = false;
-    EditMode = false;
-    EditVexa = 0;
+    Session.EndCorrection();
     ShowQsoCount();
 }
 
@@ -1004,45 +910,37 @@ void TMainFrm::cbModeChange(int index)
     ModeText = index == 0 ? "CW" : "SSB";
     SetReports();
     if (KeyerOn) TT->SetEnabled(ModeIndex == 0);
+    // The same call and year number may be a duplicate or a new multiplier in the other mode.
+    if (Session.IsOpen() && !Session.Correcting()) Guarded([this] { RefreshMarks(MarkSource::Mode); });
 }
 
 void TMainFrm::cbBandChange(int) { ChooseBand(); }
 
 void TMainFrm::edCallChange(const QString& text)
 {
-    if (m_settingCall || !LogOpen || EditMode) return;
+    if (m_settingCall || !Session.IsOpen() || Session.Correcting()) return;
     const int blank = text.indexOf(' ');
     if (blank >= 0) {
         m_settingCall = true;
         edCall->setText(text.left(blank));
         m_settingCall = false;
     }
-    Guarded([this] {
-        DupeMark = IsDupe();
-        ShowInfo(DupeMark ? 2 : 0);
-    });
+    Guarded([this] { RefreshMarks(MarkSource::Call); });
 }
 
-void TMainFrm::edHisMultiChange(const QString& text)
+void TMainFrm::edHisMultiChange(const QString&)
 {
-    if (EditMode || !LogOpen) return;
-    if (text.size() == 2) Guarded([this] { NewMulti = CheckNewMulti(); });
-    else if (NewMulti) {
-        // A shortened year number no longer carries the multiplier mark.
-        NewMulti = false;
-        ShowInfo(0);
-    }
+    if (!Session.IsOpen() || Session.Correcting()) return;
+    Guarded([this] { RefreshMarks(MarkSource::Year); });
 }
 
-void TMainFrm::edHisMultiEnter()
+void TMainFrm::EnterHisMulti()
 {
+    // A contact being corrected keeps the year number it was stored with.
+    if (Session.Correcting()) return;
     edHisMulti->clear();
-    if (LogOpen && !edCall->text().isEmpty()) {
-        Guarded([this] {
-            if (Data.LetniceTbl.findKey({edCall->text()}))
-                edHisMulti->setText(Data.LetniceTbl.field("Letnica").toString());
-        });
-    }
+    if (Session.IsOpen() && !edCall->text().isEmpty())
+        Guarded([this] { edHisMulti->setText(Session.LookupYear(edCall->text())); });
     edHisMulti->setCursorPosition(edHisMulti->text().size());
     edHisMulti->deselect();
 }
@@ -1096,8 +994,9 @@ bool TMainFrm::GridEvent(QEvent* e)
                 return;
             }
             if (!Data.LogTbl.hasRecord()) return;
+            const qint64 vexa = Data.LogTbl.recordId();
             if (ShowMessageDlg("Delete record?", mtConfirmation, mbOK | mbCancel) != mrOk) return;
-            Data.LogTbl.deleteRecord();  // straight to the table: no scoring, as the recount knows
+            RemoveQso(vexa);
         });
         return true;
     }
@@ -1129,7 +1028,18 @@ QAction* TMainFrm::TasterShortcut(const QKeyEvent* k) const
 bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
 {
     if (obj == edHisMulti && e->type() == QEvent::FocusIn) {
-        edHisMultiEnter();
+        // Only the operator moving into the field looks the call up: not the window
+        // coming back, a popup or a dialog closing, nor the program putting the focus back.
+        switch (static_cast<QFocusEvent*>(e)->reason()) {
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::MouseFocusReason:
+        case Qt::ShortcutFocusReason:
+            EnterHisMulti();
+            break;
+        default:
+            break;
+        }
         return false;
     }
     if (obj == edCall && e->type() == QEvent::FocusOut && Keyer) Keyer->SetPisem(false);
@@ -1176,7 +1086,9 @@ bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
     if (k->modifiers() & ~Qt::KeypadModifier) return false;
     if (inPanel && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
         if (auto* cb = qobject_cast<QComboBox*>(w); cb && cb->view()->isVisible()) return false;
-        Button1->click();
+        // Enter presses the focused button; elsewhere it is Save.
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        (button ? button : Button1)->click();
         return true;
     }
     if (inPanel && k->key() == Qt::Key_Escape) {

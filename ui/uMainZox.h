@@ -2,8 +2,8 @@
 // The main window: menus, toolbars, the entry line, the score and rate panels,
 // the log grid and the status bar; and the operations that tie them together.
 
+#include "log/ContestSession.h"
 #include "log/TableModel.h"
-#include "scoring/Score.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -61,40 +61,31 @@ public:
     TMemorySender* Sender = nullptr;  // the memory keys' send command
     TWavSound* WS = nullptr;          // voice messages
     std::function<void(int)> VoiceWait;  // the pauses of the voice exchange
+    // The marks the entry line shows; worked out again whenever the call, the
+    // mode or the year number changes. Save never reads them.
     bool DupeMark = false;
     bool NewMulti = false;
-    int QsoPoints = 0;
-    ScoreTotals Score;   // CwTocke, SsbTocke, CwMulti, SsbMulti, SkpTocke, SkpMnoz
-    HourCounts Rates;    // PrvaUra, DrugaUra
     TCMEnabler* Enabler = nullptr;
     QString LogDialogPath;  // the path last chosen in the log file dialog
-    qint64 EditVexa = 0;    // the record loaded for correction
 
     // Information line.
     void ShowInfo(int state);
-    bool IsDupe();
-    bool CheckNewMulti();
+    enum class MarkSource { Call, Year, Mode };
+    void RefreshMarks(MarkSource source);
 
-    // Scoring and rates.
+    // Score, rates and the QSO count, as the session has them.
     void ShowScore();
     void ResetScoreLabels();
-    void RecountScore();
-    void UnscoreQso();
-    void CountQsoHour();
-    void RecountRates();
     void ShowRates(double average, double second, double first);
+    void ShowFigures();
 
     // Log files.
     void PrepareLogDialog();
-    void BindTables(const QString& path);
-    void OpenTables();
-    void CloseTables();
     void ShowQsoCount();
     void SetTitle(int kind);
     void NewLog(int kind);
     void OpenLog();
     QString AskLogPath();   // the log file dialog; empty when cancelled
-    void ShowLogFigures();  // score, count and rates recounted from the log
     void EnableQsoMenu();
 
     // Keyer.
@@ -109,10 +100,10 @@ public:
 
     // Browsing and correcting.
     void EditQso();
-    void LoadEntry();
+    void LoadEntry(const Contact& c);
     void DeleteQso();
     void FindCall();
-    bool ScoreCorrection();
+    void RemoveQso(qint64 vexa);  // after the operator said yes
 
     // Reports.
     bool RequireLog();     // false, with the warning, when no log is open
@@ -126,7 +117,7 @@ public:
 
     // Entry line.
     void Save();
-    void WriteQso(bool editing);
+    Contact EntryContact() const;  // the line as it would be saved
     void ClearEntry();
     void Clear();
     void SetReports();
@@ -229,6 +220,7 @@ public:
     QMenu* EditMnu = nullptr;  // "Pisava" on the call fields
 
     TDataFrm& Data;
+    ContestSession Session;  // the open log, its score and the correction
 
 protected:
     bool event(QEvent* e) override;
@@ -248,7 +240,9 @@ private:
     void cbBandChange(int index);
     void edCallChange(const QString& text);
     void edHisMultiChange(const QString& text);
-    void edHisMultiEnter();
+    void EnterHisMulti();  // the year-number lookup on moving into the field
+    void SwitchLog(const QString& path, bool create, int kind);
+    void AfterLogSwitch(bool lineWasCorrection);
     void SpeedItem9Click();
     void followCurrentRow(int row);
     QAction* TasterShortcut(const QKeyEvent* k) const;
@@ -259,11 +253,6 @@ private:
     void RestoreClockProperties(const class IniFile& ini);
     void SaveClockProperties(class IniFile& ini);
 
-    struct EditedQso {
-        QString mode;
-        QVariant point, multiP, utc;
-        QString multiR;
-    } m_editOld;  // the loaded record as it was stored
     bool m_shown = false;
     bool m_settingsSaved = false;
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size

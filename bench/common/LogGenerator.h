@@ -2,6 +2,7 @@
 // Realistic contest logs for benchmarks: plausible call signs, both modes,
 // some duplicates, two-digit year numbers, times over two hours.
 #include "log/uData.h"
+#include "scoring/Score.h"
 
 #include <QDate>
 #include <QFile>
@@ -32,6 +33,7 @@ inline void generateLog(const QString& path, int qsos, quint32 seed = 1)
     t.open();
     QRandomGenerator r(seed);
     QStringList worked;
+    RuleWalk rule;  // the marks the program gives them
     t.startTransaction();
     for (int i = 0; i < qsos; ++i) {
         const bool dupe = !worked.isEmpty() && r.bounded(20) == 0;
@@ -46,10 +48,11 @@ inline void generateLog(const QString& path, int qsos, quint32 seed = 1)
         t.setField("Band", "80");
         t.setField("RstS", cw ? "599" : "59");
         t.setField("RstR", cw ? "599" : "59");
-        const int year = 20 + r.bounded(80);
-        t.setField("MultiR", QString("%1").arg(year, 2, 10, QChar('0')));
-        t.setField("MultiP", r.bounded(50) == 0 ? QVariant(year) : QVariant());
-        t.setField("Point", dupe ? 0 : (cw ? 2 : 1));
+        const QString year = QString("%1").arg(20 + r.bounded(80), 2, 10, QChar('0'));
+        const QsoMarks m = rule.Next(call, cw ? "CW" : "SSB", year);
+        t.setField("MultiR", year);
+        t.setField("MultiP", m.multiP);
+        t.setField("Point", m.point);
         t.setField("Contest", "ZOX");
         t.post();
     }

@@ -2,7 +2,7 @@
 // bare prepared SQLite statement doing the same lookup (on a copy of the file,
 // since the program holds its log exclusively).
 #include "common/LogGenerator.h"
-#include "scoring/Score.h"
+#include "log/ContestSession.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -18,6 +18,7 @@ struct Fixture {
     QTemporaryDir dir;
     QString log, copy;
     TDataFrm data;
+    ContestSession session{data};
     QStringList calls, listCalls;
     sqlite3* db = nullptr;
     sqlite3* listDb = nullptr;
@@ -63,14 +64,14 @@ void BM_IsDupe_Hit(benchmark::State& st)
 {
     auto& f = fx();
     int i = 0;
-    for (auto _ : st) benchmark::DoNotOptimize(IsDupeCall(f.data.LogTbl1, f.calls[i++ % f.calls.size()], "CW"));
+    for (auto _ : st) benchmark::DoNotOptimize(f.session.Check(f.calls[i++ % f.calls.size()], "CW", QString()).dupe);
 }
 
 void BM_IsDupe_Miss(benchmark::State& st)
 {
     auto& f = fx();
     int i = 0;
-    for (auto _ : st) benchmark::DoNotOptimize(IsDupeCall(f.data.LogTbl1, QString("Q1X%1").arg(i++ % 997), "CW"));
+    for (auto _ : st) benchmark::DoNotOptimize(f.session.Check(QString("Q1X%1").arg(i++ % 997), "CW", QString()).dupe);
 }
 
 void BM_Baseline_Dupe(benchmark::State& st)
@@ -93,13 +94,13 @@ void BM_CheckNewMulti_Worked(benchmark::State& st)
 {
     auto& f = fx();
     int i = 0;
-    for (auto _ : st) benchmark::DoNotOptimize(MultiWorked(f.data.LogTbl2, "CW", QString::number(20 + i++ % 80)));
+    for (auto _ : st) benchmark::DoNotOptimize(f.session.Check(QString(), "CW", QString::number(20 + i++ % 80)).newMulti);
 }
 
 void BM_CheckNewMulti_New(benchmark::State& st)
 {
     auto& f = fx();
-    for (auto _ : st) benchmark::DoNotOptimize(MultiWorked(f.data.LogTbl2, "SSB", "0x"));
+    for (auto _ : st) benchmark::DoNotOptimize(f.session.Check(QString(), "SSB", "05").newMulti);
 }
 
 void BM_Baseline_Multi(benchmark::State& st)

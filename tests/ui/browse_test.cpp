@@ -72,7 +72,7 @@ private slots:
         t.w->IzbrisiZvezo->trigger();
         t.w->UrediZvezo->trigger();
         QCOMPARE(t.dlg.count(), asked);
-        QVERIFY(!EditMode);
+        QVERIFY(!t.w->Session.Correcting());
     }
 
     void editAnSsbQsoWhileWorkingCw()
@@ -87,7 +87,7 @@ private slots:
         t.enter("Q1CW", "52");
         t.w->PrvaZveza->trigger();
         t.w->SpeedItem8->click();
-        QVERIFY(EditMode);
+        QVERIFY(t.w->Session.Correcting());
         QCOMPARE(t.w->cbMode->currentText(), QString("SSB"));
         QCOMPARE(ModeIndex, 1);
         QCOMPARE(ModeText, QString("SSB"));
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(record(t.logPath(), vexa)["Call"].toString(), QString("Q1NEW"));
         QCOMPARE(record(t.logPath(), vexa)["RstS"].toString(), QString("57"));
         QCOMPARE(t.status(), QString("2  zvez !"));
-        QVERIFY(!EditMode);
+        QVERIFY(!t.w->Session.Correcting());
         // The next contact is new, in SSB with fresh reports.
         QCOMPARE(t.w->edRstS->text(), QString("59"));
         t.enter("Q1NEXT", "53");
@@ -148,14 +148,13 @@ private slots:
         QCOMPARE(t.rateLabels(), rates);
     }
 
-    void gridEditingGoesStraightToTheTable()
+    void gridEditsAreScored()
     {
         Window t;
         t.newLog(t.logPath());
         t.enter("Q1AAA", "61");
         t.enter("Q1BBB", "62");
-        const QStringList before = t.scoreLabels();
-        // Change the mode of the first row in place; it is written when the row is left.
+        // Change the mode of the first row in place; it is written, and scored, when the row is left.
         t.w->LogGrid->setFocus();
         const QModelIndex mode = t.w->LogModel->index(0, 3);
         t.w->LogGrid->setCurrentIndex(mode);
@@ -163,8 +162,16 @@ private slots:
         QCOMPARE(record(t.logPath(), 1)["Mode"].toString(), QString("CW"));
         t.w->LogGrid->setCurrentIndex(t.w->LogModel->index(1, 3));
         QCOMPARE(record(t.logPath(), 1)["Mode"].toString(), QString("SSB"));
-        QCOMPARE(t.scoreLabels(), before);  // not scored
+        QCOMPARE(record(t.logPath(), 1)["Point"].toInt(), 1);
+        QCOMPARE(t.scoreLabels(), (QStringList{"2", "1", "1", "1", "3", "2", "6"}));
+        // The marks follow from the rule: their columns cannot be typed into.
+        for (int col : {8, 9}) {
+            QVERIFY(!(t.w->LogModel->flags(t.w->LogModel->index(0, col)) & Qt::ItemIsEditable));
+            QVERIFY(!t.w->LogModel->setData(t.w->LogModel->index(0, col), 7, Qt::EditRole));
+        }
+        t.dlg.answerMessage(mrOk);
         t.w->SpeedItem9->click();
+        QCOMPARE(t.dlg.last().text, QString("Rezultat je pravilen, popravkov ni."));
         QCOMPARE(t.scoreLabels(), (QStringList{"2", "1", "1", "1", "3", "2", "6"}));
         // Ins starts a new row; left unchanged it is dropped.
         QTest::keyClick(t.w->LogGrid, Qt::Key_Insert);
@@ -177,9 +184,10 @@ private slots:
         QCOMPARE(t.w->LogModel->rowCount(), 3);
         QVERIFY(t.w->LogModel->setData(t.w->LogModel->index(2, 2), "Q1GRID", Qt::EditRole));
         t.w->LogGrid->setCurrentIndex(t.w->LogModel->index(0, 2));
-        QCOMPARE(t.status(), QString("2  zvez !"));  // the count is not updated by the grid
+        QCOMPARE(t.status(), QString("3  zvez !"));
         QCOMPARE(t.w->LogModel->rowCount(), 3);
         QCOMPARE(gridCall(t, 2), QString("Q1GRID"));
+        QCOMPARE(t.w->lblRezultat->text(), QString("6"));  // no mode: not in the contest
         // Ctrl+Del asks the grid's question; Cancel keeps the row.
         t.dlg.answerMessage(mrCancel);
         QTest::keyClick(t.w->LogGrid, Qt::Key_Delete, Qt::ControlModifier);
@@ -188,6 +196,7 @@ private slots:
         t.dlg.answerMessage(mrOk);
         QTest::keyClick(t.w->LogGrid, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(t.w->LogModel->rowCount(), 2);
+        QCOMPARE(t.status(), QString("2  zvez !"));
     }
 
     void multipliersWindowFromTheMenu()

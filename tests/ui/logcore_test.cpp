@@ -82,7 +82,7 @@ private slots:
         t.w->edCall->setFocus();
         QTest::keyClicks(t.w->edCall, "Q1AB");  // duplicate
         QCOMPARE(t.w->InfoLabel->text(), QString("Dupe !"));
-        t.w->edHisMulti->setFocus();
+        QTest::keyClick(t.w->edCall, Qt::Key_Tab);
         QTest::keyClicks(t.w->edHisMulti, "70");
         QCOMPARE(t.w->InfoLabel->text(), QString("New Multiplier !"));
         QVERIFY(t.w->NewMulti);
@@ -99,14 +99,14 @@ private slots:
         t.w->edCall->setFocus();
         t.w->edCall->clear();
         QTest::keyClicks(t.w->edCall, "Q5ABC");
-        t.w->edHisMulti->setFocus();
+        QTest::keyClick(t.w->edCall, Qt::Key_Tab);
         QCOMPARE(t.w->edHisMulti->text(), QString("55"));
         QCOMPARE(t.w->InfoLabel->text(), QString("New Multiplier !"));
         // An unknown call empties it, whatever was typed before.
         t.w->edCall->setFocus();
         t.w->edCall->clear();
         QTest::keyClicks(t.w->edCall, "Q9ZZZ");
-        t.w->edHisMulti->setFocus();
+        QTest::keyClick(t.w->edCall, Qt::Key_Tab);
         QCOMPARE(t.w->edHisMulti->text(), QString());
     }
 
@@ -137,9 +137,8 @@ private slots:
         QCOMPARE(t.scoreLabels(), before);
         // Deleting the QSO that carries a CW multiplier takes points and multiplier away.
         QVERIFY(t.w->Data.LogTbl.locate("Call;MultiR", {"Q1AAA", "05"}));
-        t.w->UnscoreQso();  // a duplicate: points unchanged, multiplier -1
-        t.w->ShowScore();
-        t.w->Data.LogTbl.deleteRecord();
+        t.dlg.answerMessage(mrYes);
+        t.w->IzbrisiZvezo->trigger();  // a duplicate: points unchanged, multiplier -1
         QCOMPARE(t.scoreLabels(), (QStringList{"4", "1", "1", "1", "5", "2", "10"}));
         t.w->SpeedItem9->click();
         QCOMPARE(t.scoreLabels(), (QStringList{"4", "1", "1", "1", "5", "2", "10"}));
@@ -155,9 +154,8 @@ private slots:
             if (i % 7 == 6 && t.w->Data.LogTbl.recordCount() > 0) {
                 t.w->Data.LogTbl.last();
                 for (int k = int(rng->bounded(3)); k > 0; --k) t.w->Data.LogTbl.prior();
-                t.w->UnscoreQso();
-                t.w->ShowScore();
-                t.w->Data.LogTbl.deleteRecord();
+                t.dlg.answerMessage(mrYes);
+                t.w->IzbrisiZvezo->trigger();
                 continue;
             }
             t.setMode(int(rng->bounded(2)));
