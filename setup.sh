@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core espeak-ng sox
+  xvfb openbox xdotool
 )
 
 install_missing() {

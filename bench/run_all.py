@@ -59,6 +59,10 @@ row("CheckNewMulti (worked)", search["BM_CheckNewMulti_Worked"][0], search["BM_B
 row("CheckNewMulti (new)", search["BM_CheckNewMulti_New"][0], search["BM_Baseline_Multi"][0], 50e-6, 3)
 row("Year-number lookup", search["BM_LetniceLookup"][0], search["BM_Baseline_Letnice"][0], 50e-6, 3)
 row("Save, 100,000-QSO log", save["BM_Save_BigLog"][0], save["BM_Save_EmptyLog"][0], 10e-3, 1.5)
+row("Correction, 100,000-QSO log", save["BM_Correction_BigLog"][0], None, 20e-3, None)
+row("Delete, 100,000-QSO log", save["BM_Delete_BigLog"][0], None, 20e-3, None)
+row("Preveri rezultat, marks right", save["BM_Recheck_BigLog"][0], None, 1.0, None)
+row("Preveri rezultat, all marks wrong", save["BM_Recheck_AllMarksWrong_BigLog"][0], None, 1.0, None)
 row("Open with recounts", save["BM_OpenWithRecounts_BigLog"][0], search["BM_Baseline_OpenScan"][0], 0.5, 5)
 for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport")):
     row(op, reports[name][0], reports["BM_Baseline_ReportScan"][0], 1.0, None)

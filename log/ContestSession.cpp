@@ -191,11 +191,12 @@ SaveOutcome ContestSession::Save(const Contact& c, qint64* vexa)
 
 Contact ContestSession::BeginCorrection(qint64 vexa)
 {
-    Table& t = m_data.LogTbl;
-    if (!IsOpen() || !t.gotoRecordId(vexa)) throw EngineError(QStringLiteral("%1: the QSO is no longer in the log").arg(LogPath()));
-    Contact c{t.field("Date").toDate(),        t.field("Utc").toTime(),       t.field("Call").toString(),
-              t.field("Mode").toString(),      t.field("Band").toString(),    t.field("RstS").toString(),
-              t.field("RstR").toString(),      t.field("MultiR").toString(),  t.field("Contest").toString()};
+    const auto rows = IsOpen() ? m_data.LogTbl.rowsWhere("Vexa", {vexa}, {"Date", "Utc", "Call", "Mode", "Band", "RstS", "RstR", "MultiR", "Contest"})
+                               : std::vector<QVariantList>{};
+    if (rows.empty()) throw EngineError(QStringLiteral("%1: the QSO is no longer in the log").arg(LogPath()));
+    const QVariantList& r = rows.front();
+    Contact c{r[0].toDate(),   r[1].toTime(),   r[2].toString(), r[3].toString(), r[4].toString(),
+              r[5].toString(), r[6].toString(), r[7].toString(), r[8].toString()};
     m_correction = Correction{LogPath(), vexa};
     return c;
 }
@@ -216,9 +217,8 @@ void ContestSession::Delete(qint64 vexa)
         t.deleteRecord();
         change.totals.Count(old.mode, old.point, old.multiP, -1);
         change.rates.Count(old.utc, -1);
-        // Those that came after it in its groups may now be the first.
-        RescoreCall(old.call, old.mode, change);
-        RescoreYear(old.multiR, old.mode, change);
+        // The next of its call or year number may now be the first.
+        for (const Group& g : GroupsOf(old)) Settle(g, vexa, true, false, change);
         tx.commit();
     }
     m_totals = change.totals;
@@ -256,9 +256,8 @@ ContestSession::Scored ContestSession::ReadScored(qint64 vexa) const
     return {r[0].toString(), r[1].toString(), r[2].toString(), r[3], r[4], r[5]};
 }
 
-// Writes a new QSO (vexa 0) or changes one, inside the caller's transaction.
-// The QSO leaves its old groups with its marks, and the groups it is in after
-// the write are scored again: the only QSOs whose marks a change can move.
+// Writes a new QSO (vexa 0) or changes one, inside the caller's transaction,
+// and settles the marks of the groups it left and joined.
 void ContestSession::WriteContact(qint64 vexa, const std::map<QString, QVariant>& fields, Change& change)
 {
     Table& t = m_data.LogTbl;
@@ -274,6 +273,7 @@ void ContestSession::WriteContact(qint64 vexa, const std::map<QString, QVariant>
     }
     try {
         for (const auto& [name, value] : fields) t.setField(name, value);
+        // Its marks are worked out below; until then it counts for nothing.
         t.setField("Point", QVariant());
         t.setField("MultiP", QVariant());
         t.post();
@@ -281,44 +281,53 @@ void ContestSession::WriteContact(qint64 vexa, const std::map<QString, QVariant>
         t.cancel();
         throw;
     }
-    const Scored now = ReadScored(t.recordId());
+    const qint64 id = t.recordId();
+    const Scored now = ReadScored(id);
     change.rates.Count(now.utc, +1);
-    RescoreCall(now.call, now.mode, change);
-    RescoreYear(now.multiR, now.mode, change);
-    if (old && (old->call != now.call || old->mode != now.mode)) RescoreCall(old->call, old->mode, change);
-    if (old && (old->multiR != now.multiR || old->mode != now.mode)) RescoreYear(old->multiR, old->mode, change);
+    const QList<Group> joined = GroupsOf(now);
+    const QList<Group> left = old ? GroupsOf(*old) : QList<Group>{};
+    for (const Group& g : joined) Settle(g, id, left.contains(g), true, change);
+    for (const Group& g : left)
+        if (!joined.contains(g)) Settle(g, id, true, false, change);
 }
 
-// Gives the QSOs of one call in a mode the points the rule gives them in order
-// of entry. Under four characters the order cannot matter: only a QSO just
-// written (its point still empty) needs its point.
-void ContestSession::RescoreCall(const QString& call, const QString& mode, Change& change)
+// The groups whose order decides a QSO's marks: its call in its mode (the
+// points) and its year number in its mode (the multiplier).
+QList<ContestSession::Group> ContestSession::GroupsOf(const Scored& q)
 {
-    Table& t = m_data.LogTbl;
-    const auto rows = CanBeDupe(call) ? t.rowsWhere("Call;Mode", {call, mode}, {"Point"})
-                                      : t.rowsWhere("Call;Mode;Point", {call, mode, QVariant()}, {"Point"});
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const QVariant rule(qint64(RulePoint(call, mode, i > 0)));
-        if (SameMark(rows[i][0], rule)) continue;
-        t.updateRecord(rows[i][1].toLongLong(), {"Point"}, {rule});
-        change.totals.Count(mode, rows[i][0], QVariant(), -1);
-        change.totals.Count(mode, rule, QVariant(), +1);
-    }
+    return {Group{true, q.call, q.mode}, Group{false, q.multiR, q.mode}};
 }
 
-// The same for the multiplier of one year number in a mode. A year number that
-// is no number brings none wherever it stands.
-void ContestSession::RescoreYear(const QString& multiR, const QString& mode, Change& change)
+// One QSO (`self`) has joined or left a group, or stayed in it with its marks
+// emptied. Only the first QSO of a group scores differently from the others,
+// so the marks that can change are those of the first before, the first after,
+// and of `self`.
+void ContestSession::Settle(const Group& g, qint64 self, bool selfWasIn, bool selfIsIn, Change& change)
 {
-    if (!IsYearNumber(multiR)) return;
     Table& t = m_data.LogTbl;
-    const auto rows = t.rowsWhere("MultiR;Mode", {multiR, mode}, {"MultiP"});
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const QVariant rule = RuleMultiP(multiR, i > 0);
-        if (SameMark(rows[i][0], rule)) continue;
-        t.updateRecord(rows[i][1].toLongLong(), {"MultiP"}, {rule});
-        change.totals.Count(mode, QVariant(), rows[i][0], -1);
-        change.totals.Count(mode, QVariant(), rule, +1);
+    const QString fields = g.byCall ? QStringLiteral("Call;Mode") : QStringLiteral("MultiR;Mode");
+    const QString mark = g.byCall ? QStringLiteral("Point") : QStringLiteral("MultiP");
+    const qint64 others = t.firstRecordId(fields, {g.value, g.mode}, self);
+    auto firstOf = [&](bool withSelf) { return withSelf && (others == 0 || self < others) ? self : others; };
+    const qint64 firstBefore = firstOf(selfWasIn), firstAfter = firstOf(selfIsIn);
+    QList<qint64> ids{firstBefore};
+    if (!ids.contains(firstAfter)) ids << firstAfter;
+    if (!ids.contains(self)) ids << self;
+    for (qint64 id : ids) {
+        if (id == 0 || (id == self && !selfIsIn)) continue;
+        const bool earlier = id != firstAfter;
+        const QVariant rule = g.byCall ? QVariant(qint64(RulePoint(g.value, g.mode, earlier))) : RuleMultiP(g.value, earlier);
+        const auto rows = t.rowsWhere("Vexa", {id}, {mark});
+        if (rows.empty() || SameMark(rows.front()[0], rule)) continue;
+        t.updateRecord(id, {mark}, {rule});
+        const QVariant stored = rows.front()[0];
+        if (g.byCall) {
+            change.totals.Count(g.mode, stored, QVariant(), -1);
+            change.totals.Count(g.mode, rule, QVariant(), +1);
+        } else {
+            change.totals.Count(g.mode, QVariant(), stored, -1);
+            change.totals.Count(g.mode, QVariant(), rule, +1);
+        }
     }
 }
 
@@ -345,7 +354,10 @@ int ContestSession::Recheck()
     if (!fixes.empty()) {
         QuietGrid quiet(m_data.LogTbl);
         storage::Transaction tx(m_data.LogTbl);
-        for (const Fix& f : fixes) m_data.LogTbl.updateRecord(f.vexa, {"Point", "MultiP"}, {f.marks.point, f.marks.multiP});
+        std::vector<std::pair<qint64, QVariantList>> rows;
+        rows.reserve(fixes.size());
+        for (const Fix& f : fixes) rows.emplace_back(f.vexa, QVariantList{f.marks.point, f.marks.multiP});
+        m_data.LogTbl.updateRecords({"Point", "MultiP"}, rows);
         tx.commit();
     }
     m_totals = change.totals;

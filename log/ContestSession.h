@@ -106,8 +106,13 @@ private:
     void Recount();
     Scored ReadScored(qint64 vexa) const;
     void WriteContact(qint64 vexa, const std::map<QString, QVariant>& fields, Change& change);
-    void RescoreCall(const QString& call, const QString& mode, Change& change);
-    void RescoreYear(const QString& multiR, const QString& mode, Change& change);
+    struct Group {
+        bool byCall = true;  // else by year number
+        QString value, mode;
+        bool operator==(const Group&) const = default;
+    };
+    static QList<Group> GroupsOf(const Scored& q);
+    void Settle(const Group& g, qint64 self, bool selfWasIn, bool selfIsIn, Change& change);
 
     TDataFrm& m_data;
     std::optional<Correction> m_correction;

@@ -57,6 +57,7 @@ void TableModel::onTableEvent(storage::Table::Event e)
                 break;
             }
             if (count == m_rows) {
+                // Records changed in place: the rows keep their places, the values are read again.
                 m_blocks.clear();
                 emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
                 emit currentRowChanged(cur);
@@ -91,6 +92,17 @@ const QVariantList* TableModel::rowAt(int row) const
     }
     const int i = row % kBlock;
     return i < int(it->second.size()) ? &it->second[i] : nullptr;
+}
+
+int TableModel::currentRow() const
+{
+    if (!m_table.isOpen() || !m_table.hasRecord()) return -1;
+    // Mostly a row the grid shows: found among the rows read, without counting the log.
+    const qint64 id = m_table.recordId();
+    for (const auto& [block, rows] : m_blocks)
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].last().toLongLong() == id) return block * kBlock + int(i);
+    return m_table.recNo();
 }
 
 qint64 TableModel::recordIdAt(int row) const

@@ -37,7 +37,7 @@ public:
     // Record id of a row, 0 when out of range.
     qint64 recordIdAt(int row) const;
     // Row of the table's current record, -1 when none.
-    int currentRow() const { return m_table.recNo(); }
+    int currentRow() const;
     void setTextColor(const QColor& c) { m_textColor = c; }
     void setTitleColor(const QColor& c) { m_titleColor = c; }
     void setEditable(bool on) { m_editable = on; }

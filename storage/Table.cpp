@@ -923,25 +923,35 @@ void Table::rollback()
 
 bool Table::inTransaction() const { return m_conn && !sqlite3_get_autocommit(m_conn->db); }
 
-std::vector<QVariantList> Table::rowsWhere(const QString& fields, const QVariantList& values,
-                                           const QStringList& columns) const
+// "a = ? AND b IS NULL ..." for the fields named, with their values bound in order.
+QString Table::whereClause(const QString& fields, const QVariantList& values, QVariantList& binds) const
 {
-    requireOpen("search");
     const QStringList names = fields.split(';');
     if (names.size() != values.size())
         throw EngineError(QStringLiteral("%1: search needs one value for each field").arg(filePath()));
-    QStringList conds, select;
-    QVariantList binds;
+    QStringList conds;
     for (int i = 0; i < names.size(); ++i) {
         const int col = fieldIndex(names[i]);
         if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), names[i]));
         const QVariant v = toStored(col, values[i]);
-        if (v.isNull()) conds << quoteId(m_conn->fields[col].name) + " IS NULL";
-        else {
-            conds << quoteId(m_conn->fields[col].name) + " = ?";
+        const QString name = m_conn->fields[col].type == FieldType::AutoInc ? QStringLiteral("rowid") : quoteId(m_conn->fields[col].name);
+        if (v.isNull()) {
+            conds << name + " IS NULL";
+        } else {
+            conds << name + " = ?";
             binds << v;
         }
     }
+    return conds.join(" AND ");
+}
+
+std::vector<QVariantList> Table::rowsWhere(const QString& fields, const QVariantList& values,
+                                           const QStringList& columns) const
+{
+    requireOpen("search");
+    QVariantList binds;
+    const QString where = whereClause(fields, values, binds);
+    QStringList select;
     QList<int> cols;
     for (const QString& name : columns) {
         const int col = fieldIndex(name);
@@ -951,7 +961,7 @@ std::vector<QVariantList> Table::rowsWhere(const QString& fields, const QVariant
     }
     select << QStringLiteral("rowid");
     sqlite3_stmt* st = m_conn->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY rowid")
-                                           .arg(select.join(','), quoteId(m_conn->table), conds.join(" AND ")));
+                                           .arg(select.join(','), quoteId(m_conn->table), where));
     for (int i = 0; i < binds.size(); ++i) m_conn->bind(st, i + 1, binds[i]);
     std::vector<QVariantList> out;
     int rc;
@@ -966,29 +976,57 @@ std::vector<QVariantList> Table::rowsWhere(const QString& fields, const QVariant
     return out;
 }
 
+qint64 Table::firstRecordId(const QString& fields, const QVariantList& values, qint64 exceptId) const
+{
+    requireOpen("search");
+    QVariantList binds;
+    QString where = whereClause(fields, values, binds);
+    if (exceptId) {
+        where += QStringLiteral(" AND rowid <> ?");
+        binds << QVariant(exceptId);
+    }
+    sqlite3_stmt* st = m_conn->prepare(QStringLiteral("SELECT min(rowid) FROM %1 WHERE %2").arg(quoteId(m_conn->table), where));
+    for (int i = 0; i < binds.size(); ++i) m_conn->bind(st, i + 1, binds[i]);
+    const int rc = sqlite3_step(st);
+    const qint64 id = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;  // NULL reads as 0
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) m_conn->fail(QStringLiteral("cannot search"));
+    return id;
+}
+
 void Table::updateRecord(qint64 id, const QStringList& fields, const QVariantList& values)
 {
+    updateRecords(fields, {{id, values}});
+}
+
+void Table::updateRecords(const QStringList& fields, const std::vector<std::pair<qint64, QVariantList>>& rows)
+{
     requireBrowse("change a record");
-    if (fields.size() != values.size())
-        throw EngineError(QStringLiteral("%1: one value is needed for each field").arg(filePath()));
     QStringList sets;
-    QVariantList vals;
-    for (int i = 0; i < fields.size(); ++i) {
-        const int col = fieldIndex(fields[i]);
-        if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), fields[i]));
+    QList<int> cols;
+    for (const QString& name : fields) {
+        const int col = fieldIndex(name);
+        if (col < 0) throw EngineError(QStringLiteral("%1: field not found: %2").arg(filePath(), name));
+        cols << col;
         sets << quoteId(m_conn->fields[col].name) + "=?";
-        vals << toStored(col, values[i]);
     }
-    vals << QVariant(id);
     m_conn->requireInPlace(QStringLiteral("cannot change the record"));
     sqlite3_stmt* st = m_conn->prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteId(m_conn->table), sets.join(',')));
-    for (int i = 0; i < vals.size(); ++i) m_conn->bind(st, i + 1, vals[i]);
-    const int rc = sqlite3_step(st);
-    sqlite3_reset(st);
-    if (rc != SQLITE_DONE) m_conn->fail(QStringLiteral("cannot change the record"));
-    // The cursor shows what is stored.
-    if (m_hasRecord && m_rowid == id)
-        for (int i = 0; i < fields.size(); ++i) m_row[fieldIndex(fields[i])] = vals[i];
+    for (const auto& [id, values] : rows) {
+        if (values.size() != cols.size())
+            throw EngineError(QStringLiteral("%1: one value is needed for each field").arg(filePath()));
+        QVariantList stored;
+        for (int i = 0; i < cols.size(); ++i) stored << toStored(cols[i], values[i]);
+        sqlite3_reset(st);
+        for (int i = 0; i < stored.size(); ++i) m_conn->bind(st, i + 1, stored[i]);
+        m_conn->bind(st, int(stored.size()) + 1, QVariant(id));
+        const int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE) m_conn->fail(QStringLiteral("cannot change the record"));
+        // The cursor shows what is stored.
+        if (m_hasRecord && m_rowid == id)
+            for (int i = 0; i < cols.size(); ++i) m_row[cols[i]] = stored[i];
+    }
     notify(Event::DataChanged);
 }
 

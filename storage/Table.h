@@ -119,8 +119,13 @@ public:
     // the record id.
     std::vector<QVariantList> rowsWhere(const QString& fields, const QVariantList& values,
                                         const QStringList& columns) const;
+    // The lowest record id among the records whose `fields` equal `values`,
+    // passing over `exceptId`; 0 when there is none. The cursor does not move.
+    qint64 firstRecordId(const QString& fields, const QVariantList& values, qint64 exceptId = 0) const;
     // Writes these fields of one record without moving the cursor.
     void updateRecord(qint64 id, const QStringList& fields, const QVariantList& values);
+    // The same for many records: each entry is a record id and its values.
+    void updateRecords(const QStringList& fields, const std::vector<std::pair<qint64, QVariantList>>& rows);
 
     bool locate(const QString& fields, const QVariantList& values);
     // The same, passing over the record with this record id.
@@ -161,6 +166,7 @@ private:
     QString keyCondition(bool after, QVariantList& binds) const;
     void notify(Event e);
     QVariant toStored(int col, const QVariant& v) const;
+    QString whereClause(const QString& fields, const QVariantList& values, QVariantList& binds) const;
     QVariant fromStored(int col, const QVariant& v) const;
 
     QString m_base;

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QEventLoop>
 #include <QTimer>
+#include <QToolButton>
+#include <QAction>
 
 using namespace zox;
 
@@ -70,6 +72,68 @@ void BM_Save_EmptyLog(benchmark::State& st)
 
 void BM_Save_BigLog(benchmark::State& st) { saveLoop(st, root->filePath("prog/Data/big.DAT")); }
 
+// A QSO in the middle of the big log loaded with "Uredi zvezo", its call and
+// year number changed, saved: the QSO and those it affects are scored again.
+void BM_Correction_BigLog(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    openLog(root->filePath("prog/Data/big.DAT"));
+    int i = 0;
+    for (auto _ : st) {
+        w.Data.LogTbl.gotoRecordId(20000 + 97 * (i % 500));
+        w.UrediZvezo->trigger();
+        w.edCall->setText(QString("Q1C%1").arg(i % 7));
+        w.edHisMulti->setText(QString::number(20 + i % 80));
+        w.Save();
+        ++i;
+    }
+}
+
+void BM_Delete_BigLog(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    openLog(root->filePath("prog/Data/big.DAT"));
+    ScriptedDialogs dlg;
+    qint64 id = 60000;
+    for (auto _ : st) {
+        while (!w.Data.LogTbl.gotoRecordId(id)) ++id;
+        dlg.answerMessage(mrYes);
+        w.IzbrisiZvezo->trigger();
+        id += 3;
+    }
+}
+
+// "Preveri rezultat" on the big log whose marks are right: a pass and nothing to write.
+void BM_Recheck_BigLog(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    openLog(root->filePath("prog/Data/big.DAT"));
+    ScriptedDialogs dlg;
+    for (auto _ : st) {
+        dlg.answerMessage(mrOk);
+        w.SpeedItem9->click();
+    }
+}
+
+// The same on a log written by another program without any marks: every QSO rewritten.
+void BM_Recheck_AllMarksWrong_BigLog(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    ScriptedDialogs dlg;
+    const QString unmarked = root->filePath("prog/Data/unmarked.DAT");
+    for (auto _ : st) {
+        st.PauseTiming();
+        const QString copy = root->filePath("prog/Data/unmarked-copy.DAT");
+        openLog(root->filePath("prog/Data/big.DAT"));  // lets go of the copy
+        QFile::remove(copy);
+        QFile::copy(unmarked, copy);
+        openLog(copy);
+        dlg.answerMessage(mrOk);
+        st.ResumeTiming();
+        w.SpeedItem9->click();
+    }
+}
+
 void BM_OpenWithRecounts_BigLog(benchmark::State& st)
 {
     for (auto _ : st) openLog(root->filePath("prog/Data/big.DAT"));
@@ -96,6 +160,10 @@ void BM_StartupToIdle(benchmark::State& st)
 
 BENCHMARK(BM_Save_EmptyLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Save_BigLog)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_Correction_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_Delete_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_Recheck_BigLog)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Recheck_AllMarksWrong_BigLog)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OpenWithRecounts_BigLog)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_StartupToIdle)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -110,6 +178,15 @@ int main(int argc, char** argv)
     BuildFolderTable(dir.filePath("prog"));
     bench::generateLetnice(Dir.Data + "S5_Letnice.dat", 1000);
     bench::generateLog(Dir.Data + "big.DAT", 100000);
+    bench::generateLog(Dir.Data + "unmarked.DAT", 100000);
+    {
+        Table t;
+        t.setTableName(Dir.Data + "unmarked.DAT");
+        t.open();
+        t.startTransaction();
+        for (t.first(); !t.eof(); t.next()) t.updateRecord(t.recordId(), {"Point", "MultiP"}, {QVariant(), QVariant()});
+        t.commit();
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
