@@ -98,6 +98,38 @@ private slots:
         QCOMPARE(log[0].multiP.toInt(), 47);
     }
 
+    // Every way the operator moves into the year number looks the call up.
+    void lookupOnMovingIntoTheYear_data()
+    {
+        QTest::addColumn<int>("way");
+        QTest::newRow("Tab") << 0;
+        QTest::newRow("Shift+Tab from Shrani") << 1;
+        QTest::newRow("Space") << 2;
+        QTest::newRow("a click") << 3;
+        QTest::newRow("Alt+N") << 4;
+    }
+    void lookupOnMovingIntoTheYear()
+    {
+        QFETCH(int, way);
+        Window t;  // the list knows Q1AAA as 69
+        t.newLog(t.logPath());
+        t.w->edCall->setFocus();
+        QTest::keyClicks(t.w->edCall, "Q1AAA");
+        switch (way) {
+        case 0: QTest::keyClick(t.w->edCall, Qt::Key_Tab); break;
+        case 1:
+            t.w->Button1->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(t.w->Button1, Qt::Key_Backtab, Qt::ShiftModifier);
+            break;
+        case 2: QTest::keyClick(t.w->edCall, Qt::Key_Space); break;
+        case 3: QTest::mouseClick(t.w->edHisMulti, Qt::LeftButton); break;
+        case 4: QTest::keyClick(t.w->edCall, Qt::Key_N, Qt::AltModifier); break;
+        }
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t.w->edHisMulti));
+        QCOMPARE(t.w->edHisMulti->text(), QString("69"));
+        QCOMPARE(t.w->InfoLabel->text(), QString("New Multiplier !"));
+    }
+
     void refusedSaveLeavesTheLineAsItWas()
     {
         Window t;
