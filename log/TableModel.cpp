@@ -47,20 +47,25 @@ void TableModel::onTableEvent(storage::Table::Event e)
         if (m_rows >= 0 && m_table.isOpen() && !m_fieldIndex.isEmpty()) {
             // A save appends one row or changes one: no need to read the log again.
             const int count = m_table.recordCount();
-            const int cur = currentRow();
-            if (count == m_rows + 1 && cur == count - 1) {
-                beginInsertRows({}, m_rows, m_rows);
-                m_blocks.erase(m_rows / kBlock);
-                m_rows = count;
-                endInsertRows();
-                emit currentRowChanged(cur);
-                break;
+            if (count == m_rows + 1) {
+                const int cur = currentRow();
+                if (cur == count - 1) {
+                    beginInsertRows({}, m_rows, m_rows);
+                    m_blocks.erase(m_rows / kBlock);
+                    m_rows = count;
+                    endInsertRows();
+                    emit currentRowChanged(cur);
+                    break;
+                }
             }
             if (count == m_rows) {
-                // Records changed in place: the rows keep their places, the values are read again.
+                // Records changed in place. In record id order they keep their rows,
+                // so the current one is found among the rows read before.
+                const bool stay = m_table.ordersByRecordId();
+                const int kept = stay ? currentRow() : -1;
                 m_blocks.clear();
                 emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
-                emit currentRowChanged(cur);
+                emit currentRowChanged(stay ? kept : currentRow());
                 break;
             }
         }

@@ -3,6 +3,8 @@
 // A Table is a cursor on such a file; cursors on the same file share one
 // connection, so each sees the others' posts and deletes at once.
 
+#include "storage/EngineError.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -12,17 +14,9 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 namespace zox::storage {
-
-// Every engine failure; what() is the engine's own text.
-class EngineError : public std::runtime_error {
-public:
-    explicit EngineError(const QString& text) : std::runtime_error(text.toStdString()) {}
-    QString text() const { return QString::fromStdString(what()); }
-};
 
 enum class FieldType { AutoInc, Integer, Text, Date, Time };
 
@@ -85,6 +79,8 @@ public:
 
     void setIndexName(const QString& name);
     QString indexName() const { return m_index; }
+    // Records stand in record id order: changing a record never moves it.
+    bool ordersByRecordId() const { return m_orderFields.isEmpty(); }
 
     void first();
     void last();
@@ -105,7 +101,7 @@ public:
     void insert();
     void edit();
     void post();
-    void cancel();
+    void cancel() noexcept;
     void deleteRecord();
 
     // Groups many posts into one commit (bulk loading); the normal path commits each post.
@@ -206,6 +202,25 @@ public:
 private:
     Table& m_table;
     bool m_open = true;
+};
+
+// A record being inserted or edited: posted by post(), cancelled when the scope
+// is left any other way.
+class EditScope {
+public:
+    enum Mode { Insert, Edit };
+    EditScope(Table& t, Mode mode) : m_table(t)
+    {
+        if (mode == Insert) m_table.insert();
+        else m_table.edit();
+    }
+    ~EditScope() { m_table.cancel(); }  // nothing to cancel once posted
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+    void set(const QString& field, const QVariant& value) { m_table.setField(field, value); }
+    void post() { m_table.post(); }
+private:
+    Table& m_table;
 };
 
 // Text of a time value as the program shows it: hours:minutes:seconds.
