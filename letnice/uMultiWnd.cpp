@@ -179,15 +179,11 @@ void TMultiWnd::SpeedItem6Click()
     TAddEditFrm dlg("Add Call", this);
     if (dlg.exec() != QDialog::Accepted || !ListReady()) return;
     Guarded([&] {
-        m_table.insert();
-        try {
-            m_table.setField("Znak", dlg.edCall->text());
-            m_table.setField("Letnica", dlg.edMulti->text());
-            m_table.post();
-        } catch (...) {
-            m_table.cancel();  // a refused entry must not leave the list in insert state
-            throw;
-        }
+        // A refused entry must not leave the list in insert state.
+        storage::EditScope entry(m_table, storage::EditScope::Insert);
+        entry.set("Znak", dlg.edCall->text());
+        entry.set("Letnica", dlg.edMulti->text());
+        entry.post();
     });
 }
 
@@ -206,15 +202,10 @@ void TMultiWnd::SpeedItem4Click()
     Guarded([&] {
         // The entry shown in the dialog is the one written, wherever the cursor went meanwhile.
         if (m_table.recordId() != id && !m_table.gotoRecordId(id)) return;
-        m_table.edit();
-        try {
-            m_table.setField("Znak", dlg.edCall->text());
-            m_table.setField("Letnica", dlg.edMulti->text());
-            m_table.post();
-        } catch (...) {
-            m_table.cancel();
-            throw;
-        }
+        storage::EditScope entry(m_table, storage::EditScope::Edit);
+        entry.set("Znak", dlg.edCall->text());
+        entry.set("Letnica", dlg.edMulti->text());
+        entry.post();
     });
 }
 

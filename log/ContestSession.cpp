@@ -267,19 +267,14 @@ void ContestSession::WriteContact(qint64 vexa, const std::map<QString, QVariant>
         change.totals.Count(old->mode, old->point, old->multiP, -1);
         change.rates.Count(old->utc, -1);
         if (!t.gotoRecordId(vexa)) throw EngineError(QStringLiteral("%1: the QSO is no longer in the log").arg(LogPath()));
-        t.edit();
-    } else {
-        t.insert();
     }
-    try {
-        for (const auto& [name, value] : fields) t.setField(name, value);
+    {
+        storage::EditScope record(t, vexa ? storage::EditScope::Edit : storage::EditScope::Insert);
+        for (const auto& [name, value] : fields) record.set(name, value);
         // Its marks are worked out below; until then it counts for nothing.
-        t.setField("Point", QVariant());
-        t.setField("MultiP", QVariant());
-        t.post();
-    } catch (...) {
-        t.cancel();
-        throw;
+        record.set("Point", QVariant());
+        record.set("MultiP", QVariant());
+        record.post();
     }
     const qint64 id = t.recordId();
     const Scored now = ReadScored(id);

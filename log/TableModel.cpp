@@ -211,17 +211,15 @@ void TableModel::CommitRow(int row)
         beginRemoveRows({}, m_rows, m_rows);
         m_newRow = false;
         endRemoveRows();
-        m_table.insert();
     } else {
         const qint64 id = recordIdAt(row);
         if (!id || !m_table.gotoRecordId(id)) { reload(); return; }
-        m_table.edit();
     }
     try {
-        for (const auto& [col, v] : cells) m_table.setField(m_columns[col].field, v);
-        m_table.post();  // the table's DataChanged brings the view up to date
+        storage::EditScope record(m_table, isNew ? storage::EditScope::Insert : storage::EditScope::Edit);
+        for (const auto& [col, v] : cells) record.set(m_columns[col].field, v);
+        record.post();  // the table's DataChanged brings the view up to date
     } catch (...) {
-        m_table.cancel();
         reload();
         throw;
     }
@@ -238,14 +236,9 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
     }
     const qint64 id = recordIdAt(index.row());
     if (!id || !m_table.gotoRecordId(id)) return false;
-    m_table.edit();
-    try {
-        m_table.setField(m_columns[index.column()].field, value);
-        m_table.post();
-    } catch (...) {
-        m_table.cancel();
-        throw;
-    }
+    storage::EditScope record(m_table, storage::EditScope::Edit);
+    record.set(m_columns[index.column()].field, value);
+    record.post();
     return true;
 }
 
