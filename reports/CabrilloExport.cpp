@@ -123,6 +123,12 @@ QString CabrilloPowerCategory(const QString& power)
     return watts <= 100 ? QStringLiteral("LOW") : QStringLiteral("HIGH");
 }
 
+QString CabrilloVisible(const QString& leftOut)
+{
+    QString shown = leftOut;
+    return shown.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")).replace(u'\t', QStringLiteral("\\t"));
+}
+
 QString CabrilloCreatedBy() { return QStringLiteral("Zox " ZOX_VERSION); }
 
 CabrilloResult WriteCabrillo(TDataFrm& data, const TUserInfo& user, const QString& path)

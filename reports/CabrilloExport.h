@@ -33,6 +33,9 @@ QString CabrilloFileName(const QString& chosen);
 // above, empty (the tag is left out) when the text does not start with a number.
 QString CabrilloPowerCategory(const QString& power);
 
+// Characters left out as a message shows them: line breaks and tabs as \r \n \t.
+QString CabrilloVisible(const QString& leftOut);
+
 // CREATED-BY: the program and its version.
 QString CabrilloCreatedBy();
 

@@ -72,9 +72,7 @@ void note(const CabrilloNote& n)
         error(where + QStringLiteral(": empty, written as \"-\""));
         return;
     }
-    QString shown = n.leftOut;
-    shown.replace(u'\r', QStringLiteral("\\r")).replace(u'\n', QStringLiteral("\\n")).replace(u'\t', QStringLiteral("\\t"));
-    error(where + QStringLiteral(": left out \"%1\"").arg(shown));
+    error(where + QStringLiteral(": left out \"%1\"").arg(CabrilloVisible(n.leftOut)));
 }
 
 }  // namespace
