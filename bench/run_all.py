@@ -60,7 +60,8 @@ row("CheckNewMulti (new)", search["BM_CheckNewMulti_New"][0], search["BM_Baselin
 row("Year-number lookup", search["BM_LetniceLookup"][0], search["BM_Baseline_Letnice"][0], 50e-6, 3)
 row("Save, 100,000-QSO log", save["BM_Save_BigLog"][0], save["BM_Save_EmptyLog"][0], 10e-3, 1.5)
 row("Open with recounts", save["BM_OpenWithRecounts_BigLog"][0], search["BM_Baseline_OpenScan"][0], 0.5, 5)
-for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport")):
+for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport"),
+                 ("Cabrillo export", "BM_CabrilloExport")):
     row(op, reports[name][0], reports["BM_Baseline_ReportScan"][0], 1.0, None)
 row("Start-up to first idle window", save["BM_StartupToIdle"][0], None, 1.0, None)
 rss = save["BM_OpenWithRecounts_BigLog"][1].get("rss_mb", 0)

@@ -53,18 +53,51 @@ QString field(const QString& value, int qso, const QString& name, QList<Cabrillo
     return v.isEmpty() ? kMissing : v;
 }
 
+// Appends n as `digits` decimal digits.
+void appendDigits(QString& line, int n, int digits)
+{
+    int div = 1;
+    for (int d = 1; d < digits; ++d) div *= 10;
+    for (; div > 0; div /= 10) line += QChar(char16_t(u'0' + n / div % 10));
+}
+
+// The stored date as yyyy-mm-dd, or what the engine handed back instead.
 QString dateText(const QVariant& v)
 {
     if (!hasDate(v)) return text(v);
     const QDate d = v.toDate();
-    return year(d.year()) + u'-' + twoDigits(d.month()) + u'-' + twoDigits(d.day());
+    QString s;
+    s.reserve(10);
+    if (d.year() >= 0 && d.year() <= 9999) appendDigits(s, d.year(), 4);
+    else s += year(d.year());
+    s += u'-';
+    appendDigits(s, d.month(), 2);
+    s += u'-';
+    appendDigits(s, d.day(), 2);
+    return s;
 }
 
+// The stored time as hhmm, seconds dropped.
 QString timeText(const QVariant& v)
 {
     if (!hasTime(v)) return text(v);
     const QTime t = v.toTime();
-    return twoDigits(t.hour()) + twoDigits(t.minute());
+    QString s;
+    s.reserve(4);
+    appendDigits(s, t.hour(), 2);
+    appendDigits(s, t.minute(), 2);
+    return s;
+}
+
+// Appends a value and one blank, filled to its column; the values are ASCII
+// by now, so one character is one byte.
+void appendColumn(QString& line, const QString& value, int width, bool right = false)
+{
+    const qsizetype fill = width - value.size();
+    if (right && fill > 0) line.resize(line.size() + fill, u' ');
+    line += value;
+    if (!right && fill > 0) line.resize(line.size() + fill, u' ');
+    line += u' ';
 }
 
 QString modeText(const QString& mode)
@@ -162,15 +195,17 @@ CabrilloResult WriteCabrillo(TDataFrm& data, const TUserInfo& user, const QStrin
             else if (mode == QLatin1String("SSB")) ssb = true;
             else other = true;
 
-            QString line = QStringLiteral("QSO:  3500 ");
-            line += PadRight(field(modeText(mode), n, QStringLiteral("Mode"), notes), 2) + u' ';
-            line += PadRight(field(dateText(q.field(QStringLiteral("Date"))), n, QStringLiteral("Date"), notes), 10) + u' ';
-            line += PadRight(field(timeText(q.field(QStringLiteral("Utc"))), n, QStringLiteral("Utc"), notes), 4) + u' ';
-            line += PadRight(ownCall, kCallWidth) + u' ';
-            line += PadLeft(field(text(q.field(QStringLiteral("RstS"))), n, QStringLiteral("RstS"), notes), kRstWidth) + u' ';
-            line += PadRight(ownYear, kExchWidth) + u' ';
-            line += PadRight(field(call.toUpper(), n, QStringLiteral("Call"), notes), kCallWidth) + u' ';
-            line += PadLeft(field(text(q.field(QStringLiteral("RstR"))), n, QStringLiteral("RstR"), notes), kRstWidth) + u' ';
+            QString line;
+            line.reserve(96);
+            line += QStringLiteral("QSO:  3500 ");
+            appendColumn(line, field(modeText(mode), n, QStringLiteral("Mode"), notes), 2);
+            appendColumn(line, field(dateText(q.field(QStringLiteral("Date"))), n, QStringLiteral("Date"), notes), 10);
+            appendColumn(line, field(timeText(q.field(QStringLiteral("Utc"))), n, QStringLiteral("Utc"), notes), 4);
+            appendColumn(line, ownCall, kCallWidth);
+            appendColumn(line, field(text(q.field(QStringLiteral("RstS"))), n, QStringLiteral("RstS"), notes), kRstWidth, true);
+            appendColumn(line, ownYear, kExchWidth);
+            appendColumn(line, field(call.toUpper(), n, QStringLiteral("Call"), notes), kCallWidth);
+            appendColumn(line, field(text(q.field(QStringLiteral("RstR"))), n, QStringLiteral("RstR"), notes), kRstWidth, true);
             line += field(multiR, n, QStringLiteral("MultiR"), notes);
             qsoLines << line;
         },
