@@ -19,6 +19,7 @@ void BuildFolderTable(const QString& programFolder)
     Dir.Wav = prog + "Wav/";
     Dir.Rules = prog + "Rules/";
     Dir.Txt = prog + "Txt/";
+    Dir.Cabrillo = prog + "Cabrillo/";
 }
 
 void BuildFolderTable()

@@ -17,6 +17,7 @@ struct TDir {
     QString Wav;
     QString Rules;
     QString Txt;
+    QString Cabrillo;
 };
 
 struct TUser {

@@ -64,7 +64,8 @@ row("Delete, 100,000-QSO log", save["BM_Delete_BigLog"][0], None, 20e-3, None)
 row("Preveri rezultat, marks right", save["BM_Recheck_BigLog"][0], None, 1.0, None)
 row("Preveri rezultat, all marks wrong", save["BM_Recheck_AllMarksWrong_BigLog"][0], None, 1.0, None)
 row("Open with recounts", save["BM_OpenWithRecounts_BigLog"][0], search["BM_Baseline_OpenScan"][0], 0.5, 5)
-for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport")):
+for op, name in (("Log listing", "BM_LogListing"), ("Summary sheet", "BM_SummarySheet"), ("ADIF export", "BM_AdifExport"),
+                 ("Cabrillo export", "BM_CabrilloExport")):
     row(op, reports[name][0], reports["BM_Baseline_ReportScan"][0], 1.0, None)
 row("Start-up to first idle window", save["BM_StartupToIdle"][0], None, 1.0, None)
 rss = save["BM_OpenWithRecounts_BigLog"][1].get("rss_mb", 0)

@@ -193,11 +193,13 @@ void TMainFrm::buildMenus()
     ZbirniUredi = zbirni->addAction("&Uredi");
     Urejanje->addSeparator();
     Adif1 = Urejanje->addAction("&Adif");
+    Cabrillo1 = Urejanje->addAction("&Cabrillo");
     connect(LogKreiraj, &QAction::triggered, this, [this] { Kreiraj2Click(); });
     connect(LogUredi, &QAction::triggered, this, [] { Uredi2Click(UserInfo.User.Call); });
     connect(ZbirniUredi, &QAction::triggered, this, [] { Uredi1Click(UserInfo.User.Call); });
     connect(ZbirniKreiraj, &QAction::triggered, this, [this] { Kreiraj1Click(); });
     connect(Adif1, &QAction::triggered, this, [this] { Adif1Click(); });
+    connect(Cabrillo1, &QAction::triggered, this, [this] { Cabrillo1Click(); });
 
     QsoMenu = mb->addMenu("&Qso");
     PrvaZveza = QsoMenu->addAction("&Prva zveza");

@@ -110,6 +110,7 @@ public:
     void Kreiraj2Click();  // listing
     void Kreiraj1Click();  // summary sheet
     void Adif1Click();
+    void Cabrillo1Click();
 
     // Settings file.
     void RestoreSettings();
@@ -145,6 +146,7 @@ public:
     QAction* ZbirniKreiraj = nullptr;
     QAction* ZbirniUredi = nullptr;
     QAction* Adif1 = nullptr;
+    QAction* Cabrillo1 = nullptr;
     QAction* PrvaZveza = nullptr;
     QAction* NaslednjaZveza = nullptr;
     QAction* PrejsnjaZveza = nullptr;

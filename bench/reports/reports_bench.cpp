@@ -1,5 +1,6 @@
-// The three reports of a 100,000-QSO log; each should take at most a second.
+// The reports of a 100,000-QSO log; each should take at most a second.
 #include "reports/AdifExport.h"
+#include "reports/CabrilloExport.h"
 #include "reports/LogListing.h"
 #include "reports/SummarySheet.h"
 
@@ -74,6 +75,16 @@ void BM_AdifExport(benchmark::State& state)
     for (auto _ : state) WriteAdif(log.data, log.user, log.outDir.filePath("contest.adi"));
 }
 BENCHMARK(BM_AdifExport)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_CabrilloExport(benchmark::State& state)
+{
+    BigLog& log = bigLog();
+    for (auto _ : state) {
+        const CabrilloResult r = WriteCabrillo(log.data, log.user, log.outDir.filePath("S59ABC.log"));
+        if (r.qsos != kQsos) state.SkipWithError("not every QSO was written");
+    }
+}
+BENCHMARK(BM_CabrilloExport)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Baseline: a bare SQLite scan reading every column the reports read, in entry order.
 void BM_Baseline_ReportScan(benchmark::State& state)

@@ -76,4 +76,31 @@ inline std::vector<Qso> adifQsos()
     };
 }
 
+// golden/cabrillo_mixed.log: both modes, a duplicate, an 18-character call, a
+// QSO without a received report and one without a year number, past midnight.
+// By the rule: CW 6 points and 2 multipliers, SSB 3 and 3; 9 x 5 = 45.
+inline std::vector<Qso> cabrilloQsos()
+{
+    return {
+        {"2026-12-09", "19:00:05", "S59DEM", "CW", "599", "599", "69", 69, 2},
+        {"2026-12-09", "19:01:10", "S53MM", "SSB", "59", "59", "55", 55, 1},
+        {"2026-12-09", "19:02:00", "S51ABC/S59XYZ/QRPP", "CW", "599", "579", "70", 70, 2},
+        {"2026-12-09", "19:20:00", "S59DEM", "CW", "599", "599", "69", std::nullopt, 0},
+        {"2026-12-09", "19:45:00", "S59DEM", "SSB", "59", "57", "69", 69, 1},
+        {"2026-12-09", "20:05:59", "S51Z", "SSB", "59", "", "07", 7, 1},
+        {"2026-12-10", "00:00:00", "S57C", "CW", "599", "599", "", std::nullopt, 2},
+    };
+}
+
+inline TUserInfo cabrilloOperator()
+{
+    TUserInfo u = contestOperator();
+    u.User.FName = "Janez";
+    u.User.LName = "Novak";
+    u.User.Addr = "Trg 1";
+    u.User.City = "Ljubljana";
+    u.User.Country = "Slovenija";
+    return u;
+}
+
 }  // namespace zox::test

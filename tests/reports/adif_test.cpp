@@ -1,5 +1,6 @@
 // The ADIF export, and what the three reports leave behind, also on failure.
 #include "reports/AdifExport.h"
+#include "reports/CabrilloExport.h"
 #include "reports/LogListing.h"
 #include "reports/ProFileStream.h"
 #include "reports/SummarySheet.h"
@@ -80,6 +81,7 @@ std::vector<Report> reports()
         {"listing", true, [](TDataFrm& d, const QString& p) { WriteLogListing(d, s59abc(), p, "2026"); }},
         {"summary", true, [](TDataFrm& d, const QString& p) { SummaryZox(d, s59abc(), p); }},
         {"adif", false, [](TDataFrm& d, const QString& p) { WriteAdif(d, s59abc(), p); }},
+        {"cabrillo", false, [](TDataFrm& d, const QString& p) { WriteCabrillo(d, s59abc(), p); }},
     };
 }
 
@@ -100,7 +102,7 @@ TEST(Reports, FullPassLeavesTheCursorsAsTheyWere)
         SCOPED_TRACE(r.name);
         TestLog log(kAdif);
         // The listing and the sheet close the search cursors for their pass;
-        // the ADIF export leaves them open throughout.
+        // the ADIF and Cabrillo exports leave them open throughout.
         QList<Table::Event> events;
         log.data.LogTbl1.addListener([&](Table::Event e) {
             if (e == Table::Event::Closed || e == Table::Event::Opened) events << e;

@@ -109,6 +109,8 @@ TEST_F(ExportCli, ErrorsGiveOneLineAndAFailureStatusAndChangeNothing)
         {"other table", {"adif", log.path("eleven.DAT"), log.path("out")}, 1, "not a log file"},
         {"folder as log", {"adif", log.path(""), log.path("out")}, 1, "no such log file"},
         {"unwritable output", {"listing", other.logPath(), log.path("missing/out")}, 1, log.path("missing/out")},
+        {"unwritable Cabrillo file", {"cabrillo", other.logPath(), log.path("missing/out")}, 1, log.path("missing/out")},
+        {"Cabrillo of a text file", {"cabrillo", log.path("foreign.DAT"), log.path("out")}, 1, log.path("foreign.DAT")},
         {"unknown command", {"print", other.logPath(), log.path("out")}, 2, "unknown command"},
         {"missing argument", {"listing", other.logPath()}, 2, "--help"},
         {"no arguments", {}, 2, "--help"},
@@ -153,7 +155,80 @@ TEST_F(ExportCli, HelpSaysHowToUseIt)
     const Result r = run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    for (const char* word : {"zox-export COMMAND LOG OUT", "listing", "summary", "adif", "Zox.ini", "XDG_CONFIG_HOME",
-                             "standard error", "exit status"})
+    for (const char* word : {"zox-export COMMAND LOG OUT", "listing", "summary", "adif", "cabrillo", "Zox.ini",
+                             "XDG_CONFIG_HOME", "User Call", "User Multi", "standard error", "exit status"})
         EXPECT_TRUE(r.out.contains(word)) << word;
+}
+
+TEST_F(ExportCli, CabrilloWithTheOperatorFromTheSettings)
+{
+    writeSettings(QString(kOperator) + "User FName=Janez\r\nUser LName=Novak\r\nUser Addr=Trg 1\r\n"
+                                       "User City=Ljubljana\r\nUser Country=Slovenija\r\n");
+    TestLog log(cabrilloQsos());
+    log.close();
+    log.write("S59ABC.log", "an older file\r\n");
+    const Result r = run({"cabrillo", log.logPath(), log.path("S59ABC.log")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    QByteArray expected = golden("cabrillo_mixed.log");
+    expected.replace("CREATED-BY: Zox 1.0\r\n", "CREATED-BY: Zox " ZOX_VERSION "\r\n");
+    EXPECT_EQ(crlfLines(log.bytes("S59ABC.log")), crlfLines(expected));
+    EXPECT_EQ(log.bytes("S59ABC.log"), expected);
+    // The empty values written as "-" are named, and are no error.
+    EXPECT_EQ(r.err, "zox-export: QSO 6 RstR: empty, written as \"-\"\n"
+                     "zox-export: QSO 7 MultiR: empty, written as \"-\"\n");
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(ExportCli, CabrilloNamesWhatItLeftOut)
+{
+    writeSettings(QString(kOperator) + QString::fromUtf8("User FName=Jože\r\nUser City=Škofja Loka\r\n"));
+    TestLog log({{"2026-12-09", "19:30:00", QString::fromUtf8("S59ČŽ"), "CW", "599", "599", "07", 7, 2}});
+    log.close();
+    const Result r = run({"cabrillo", log.logPath(), log.path("out.log")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(QString::fromLocal8Bit(r.err), QString::fromUtf8("zox-export: NAME: left out \"ž\"\n"
+                                                               "zox-export: ADDRESS-CITY: left out \"Š\"\n"
+                                                               "zox-export: QSO 1 Call: left out \"ČŽ\"\n"));
+    const QByteArray file = log.bytes("out.log");
+    EXPECT_TRUE(file.contains("\r\nNAME: Joe\r\nADDRESS-CITY: kofja Loka\r\n")) << file.constData();
+    EXPECT_TRUE(file.contains(" S59           599 07\r\nEND-OF-LOG:\r\n")) << file.constData();
+}
+
+TEST_F(ExportCli, CabrilloNeedsTheOwnCallAndYearNumber)
+{
+    struct Case { const char* what; const char* settings; const char* mentions; } cases[] = {
+        {"no year number", "[TMainFrm]\r\nUser Call=S59ABC\r\n", "\"User Multi\""},
+        {"a blank year number", "[TMainFrm]\r\nUser Call=S59ABC\r\nUser Multi= \r\n", "\"User Multi\""},
+        {"an empty call", "[TMainFrm]\r\nUser Call=\r\nUser Multi=69\r\n", "\"User Call\""},
+    };
+    TestLog log(cabrilloQsos());
+    log.close();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeSettings(c.settings);
+        log.write("out.log", "an older file\r\n");
+        const Result r = run({"cabrillo", log.logPath(), log.path("out.log")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.startsWith("zox-export: ") && r.err.count('\n') == 1) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(c.mentions)) << r.err.constData();
+        EXPECT_TRUE(r.err.contains(QFile::encodeName(config.filePath("Zox.ini")))) << r.err.constData();
+        EXPECT_EQ(log.bytes("out.log"), QByteArray("an older file\r\n"));
+    }
+}
+
+TEST_F(ExportCli, AReportOverItsOwnLogIsRefused)
+{
+    writeSettings(kOperator);
+    TestLog log(cabrilloQsos());
+    log.close();
+    const QByteArray before = log.bytes("log.DAT");
+    QDir(log.path("")).mkdir("sub");
+    for (const char* command : {"listing", "summary", "adif", "cabrillo"}) {
+        SCOPED_TRACE(command);
+        // Also when OUT names it another way.
+        const Result r = run({command, log.logPath(), log.path("sub/../log.DAT")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.err.contains("OUT is the log file itself")) << r.err.constData();
+        EXPECT_EQ(log.bytes("log.DAT"), before);
+    }
 }

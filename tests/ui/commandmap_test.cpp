@@ -440,6 +440,18 @@ QList<Command> buildCommands()
                      QCOMPARE(f.t.dlg.asked(0).title, QString("Kreiraj novo Adif datoteko"));
                      QCOMPARE(f.t.dlg.asked(0).value, Dir.Adif);
                      QVERIFY(QDir(Dir.Adif).entryList(QDir::Files).isEmpty());
+                 }}
+      << Command{"Urejanje > Cabrillo", true,
+                 then([](Fx& f) {
+                     UserInfo.User.Call = "S59ZZZ";
+                     UserInfo.User.Multi = "69";
+                     f.t.dlg.answerFile(QString());
+                 }, menu({"Urejanje", "Cabrillo"})),
+                 [](Fx& f) {
+                     QCOMPARE(f.t.dlg.count(), 1);
+                     QCOMPARE(f.t.dlg.asked(0).question, Q::File);
+                     QCOMPARE(f.t.dlg.asked(0).title, QString("Kreiraj Cabrillo datoteko"));
+                     QCOMPARE(f.t.dlg.asked(0).value, Dir.Cabrillo);
                  }};
 
     // "Qso" and the record buttons
@@ -639,7 +651,7 @@ private slots:
         const std::pair<QStringList, QStringList> menus[] = {
             {{}, {"Datoteka >", "Urejanje >", "Qso >", "Taster >", "Pomoč >"}},
             {{"Datoteka"}, {"Nova", "Odpri", "-", "Konec"}},
-            {{"Urejanje"}, {"Operator", "-", "Množitelji", "-", "Čas >", "Log >", "Zbirni list >", "-", "Adif"}},
+            {{"Urejanje"}, {"Operator", "-", "Množitelji", "-", "Čas >", "Log >", "Zbirni list >", "-", "Adif", "Cabrillo"}},
             {{"Urejanje", "Čas"}, {"Utc  (radio)", "Lokalni čas  (radio)"}},
             {{"Urejanje", "Log"}, {"Kreiraj", "Uredi"}},
             {{"Urejanje", "Zbirni list"}, {"Kreiraj", "Uredi"}},

@@ -40,6 +40,7 @@ private slots:
         QCOMPARE(Dir.Help, prog + "Help/");
         QCOMPARE(Dir.Wav, prog + "Wav/");
         QCOMPARE(Dir.User, prog + "User");
+        QCOMPARE(Dir.Cabrillo, prog + "Cabrillo/");
         Dir = saved;
     }
 
