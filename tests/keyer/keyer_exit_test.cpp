@@ -3,6 +3,7 @@
 // dash (or with Tune held) by each signal, and the requests it wrote are read
 // back from the pipe.
 
+#include "ChildExec.h"
 #include "keyer/zlportio.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace zox::test {
 namespace {
 
@@ -35,21 +34,8 @@ class ExitChild {
 public:
     ExitChild(const std::string& mode, const QString& tempFolder)
     {
-        std::vector<std::string> argStore{ZOX_KEYER_EXIT_CHILD, mode};
-        std::vector<std::string> envStore;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("TMPDIR=", 0) == 0 || s.rfind("QT_QPA_PLATFORM=", 0) == 0) continue;
-            envStore.push_back(s);
-        }
-        // Its temporary folders land here, so a child that dies leaves nothing behind.
-        envStore.push_back("TMPDIR=" + tempFolder.toStdString());
-        envStore.push_back("QT_QPA_PLATFORM=offscreen");
-        std::vector<char*> argv, envp;
-        for (auto& s : argStore) argv.push_back(s.data());
-        argv.push_back(nullptr);
-        for (auto& s : envStore) envp.push_back(s.data());
-        envp.push_back(nullptr);
+        // Its temporary folders land in tempFolder, so a child that dies leaves nothing behind.
+        const ChildExec exec(ZOX_KEYER_EXIT_CHILD, {QString::fromStdString(mode)}, tempFolder);
 
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return;
@@ -64,7 +50,7 @@ public:
             ::dup2(fds[1], 3);
             const int null = ::open("/dev/null", O_WRONLY);
             if (null >= 0) ::dup2(null, 2);
-            ::execve(argv[0], argv.data(), envp.data());
+            ::execve(exec.Argv()[0], exec.Argv(), exec.Envp());
             ::_exit(127);
         }
         ::close(fds[1]);

@@ -2,7 +2,7 @@
 // player on a virtual clock.
 
 #include "TestDir.h"
-#include "WaveFiles.h"
+#include "VoiceTestSupport.h"
 #include "keyer/KeyerPlatform.h"
 #include "keyer/VoiceExchange.h"
 #include "keyer/WavSound.h"
@@ -217,35 +217,10 @@ TEST(WavLength, FromTheHeaderOrNothing)
     for (const auto& c : cases) EXPECT_EQ(WavLengthMs(temp.path(c.file)), c.ms) << c.file;
 }
 
-// Timers on a clock of their own, and a player that tells when a file has
-// played to its end (the length in its header) unless told not to.
+// A voice sequence on the test's timers and a player that reports ends.
 struct VoiceRig {
-    qint64 now = 0;
-    std::multimap<qint64, std::function<void()>> due;
-    struct Output final : TWavOutput {
-        VoiceRig* rig;
-        bool reportsEnd = true;
-        quint64 playing = 0;  // which play is sounding; 0: none
-        std::vector<std::pair<std::string, qint64>> started;
-        bool Play(const QString& path, bool) override
-        {
-            Stop();
-            started.emplace_back(QFileInfo(path).fileName().toStdString(), rig->now);
-            const auto length = WavLengthMs(path);
-            if (!length) return false;
-            const quint64 play = ++serial;
-            playing = play;
-            if (reportsEnd)
-                rig->After(*length, [this, play] {
-                    if (playing != play) return;
-                    playing = 0;
-                    if (OnFinished) OnFinished();
-                });
-            return true;
-        }
-        void Stop() override { playing = 0; }
-        quint64 serial = 0;
-    } output;
+    TestTimers timers;
+    EndReportingOutput output{timers};
     TWavSound ws{&output};
     TVoicePlayer player{ws};
     std::vector<int> files;
@@ -253,27 +228,16 @@ struct VoiceRig {
 
     VoiceRig()
     {
-        output.rig = this;
         ws.SetSoundLoop(false);
-        player.After = [this](int ms, std::function<void()> then) { After(ms, std::move(then)); };
+        player.After = timers.Waiter();
         player.OnFile = [this](int i) { files.push_back(i); };
         player.OnDone = [this] { ++done; };
     }
-    void After(int ms, std::function<void()> then) { due.emplace(now + ms, std::move(then)); }
-    void Run(qint64 until = std::numeric_limits<qint64>::max())
-    {
-        while (!due.empty() && due.begin()->first <= until) {
-            auto it = due.begin();
-            now = it->first;
-            auto then = std::move(it->second);
-            due.erase(it);
-            then();
-        }
-        if (until != std::numeric_limits<qint64>::max()) now = until;
-    }
+    void Run(qint64 until = std::numeric_limits<qint64>::max()) { timers.Run(until); }
+    qint64 Now() const { return timers.now; }
 };
 
-using Started = std::vector<std::pair<std::string, qint64>>;
+using Started = std::vector<std::pair<QString, qint64>>;
 
 TEST(VoicePlayer, EachFileToItsEndThenTheNext)
 {
@@ -288,7 +252,7 @@ TEST(VoicePlayer, EachFileToItsEndThenTheNext)
     EXPECT_EQ(r.files, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(r.done, 1);
     EXPECT_FALSE(r.player.Playing());
-    EXPECT_EQ(r.now, 891 + 541 + TVoicePlayer::kEndMarginMs);  // the last margin runs out with nothing to do
+    EXPECT_EQ(r.Now(), 891 + 541 + TVoicePlayer::kEndMarginMs);  // the last margin runs out with nothing to do
 }
 
 TEST(VoicePlayer, WithoutEndReportsTheHeaderLengthAndAMargin)
@@ -330,7 +294,7 @@ TEST(VoicePlayer, StopEndsTheSoundAndTheSequence)
     EXPECT_EQ(r.done, 1);
     // A new sequence replaces one in progress.
     r.player.Play({temp.path("a.wav"), temp.path("a.wav")});
-    r.Run(r.now + 100);
+    r.Run(r.Now() + 100);
     r.player.Play({temp.path("a.wav")});
     EXPECT_EQ(r.done, 2);
     r.Run();
@@ -377,7 +341,7 @@ TEST(ShippedVoiceFiles, TheExchangePlaysTheRightDigitsEachToItsEnd)
         Started expected;
         qint64 at = 0;
         for (const std::string& f : c.files) {
-            expected.emplace_back(f, at);
+            expected.emplace_back(QString::fromStdString(f), at);
             at += lengthMs[f];  // the next one starts where this one ends
         }
         EXPECT_EQ(r.output.started, expected);

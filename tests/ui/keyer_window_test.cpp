@@ -1,5 +1,5 @@
 // The memory keys through the real window, on a virtual clock and a recording port.
-#include "WaveFiles.h"
+#include "VoiceTestSupport.h"
 #include "WindowFixture.h"
 
 #include "keyer/CwKeyer.h"
@@ -11,11 +11,11 @@
 #include "keyer/zlportio.h"
 #include "ui/SendIndicator.h"
 
-#include <limits>
 #include <map>
 
 using namespace zox;
 using namespace std::chrono_literals;
+using zox::test::TestTimers;
 using zox::test::Window;
 
 namespace {
@@ -67,50 +67,19 @@ struct Rig {
     }
 };
 
-// Plays nothing, remembers which files were asked for and when, and reports
-// the end of a file once its length has passed on the test's timers.
-struct RecordingOutput : TWavOutput {
-    std::vector<std::pair<QString, qint64>> played;
-    qint64 now = 0;
-    std::multimap<qint64, std::function<void()>> due;
-    quint64 playing = 0;
-    quint64 plays = 0;
-
-    bool Play(const QString& file, bool) override
-    {
-        played.emplace_back(QFileInfo(file).fileName(), now);
-        const auto length = WavLengthMs(file);
-        if (!length) return false;
-        const quint64 play = playing = ++plays;
-        After(*length, [this, play] {
-            if (playing != play) return;
-            playing = 0;
-            if (OnFinished) OnFinished();
-        });
-        return true;
-    }
-    void Stop() override { playing = 0; }
-    void After(int ms, std::function<void()> then) { due.emplace(now + ms, std::move(then)); }
-    void Run(qint64 until = std::numeric_limits<qint64>::max())
-    {
-        while (!due.empty() && due.begin()->first <= until) {
-            auto it = due.begin();
-            now = it->first;
-            auto then = std::move(it->second);
-            due.erase(it);
-            then();
-        }
-        if (until != std::numeric_limits<qint64>::max()) now = std::max(now, until);
-    }
-    // The window's player and voice sequence on this output and these timers.
+// The window's player and voice sequence on a player that reports ends on
+// the test's timers.
+struct VoiceOutput {
+    TestTimers timers;
+    zox::test::EndReportingOutput output{timers};
     void Install(TMainFrm& w)
     {
         delete w.Voice;
         delete w.WS;
-        w.WS = new TWavSound(this, &w);
+        w.WS = new TWavSound(&output, &w);
         w.WS->SetSoundLoop(false);
         w.Voice = new TVoicePlayer(*w.WS, &w);
-        w.Voice->After = [this](int ms, std::function<void()> then) { After(ms, std::move(then)); };
+        w.Voice->After = timers.Waiter();
     }
 };
 
@@ -207,7 +176,7 @@ private slots:
 
     void voiceInSsbSpeaksTheOwnYearAndMemoryOneInCw()
     {
-        RecordingOutput out;  // outlives the window
+        VoiceOutput out;  // outlives the window
         Rig r;
         out.Install(*r.t.w);
         QDir().mkpath(Dir.Wav);
@@ -216,39 +185,39 @@ private slots:
         r.t.setMode(1);
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
         // It returns at once: the files follow one another on the timers.
-        QCOMPARE(out.played.size(), size_t(1));
+        QCOMPARE(out.output.started.size(), size_t(1));
         QVERIFY(r.t.w->SendIndicator->Sending());
         QCOMPARE(r.t.w->SendIndicator->Shown(), QString("5 9 7 7"));
-        out.Run(400);
+        out.timers.Run(400);
         QCOMPARE(r.t.w->SendIndicator->Sent(), 2);  // "9" is being said
-        out.Run();
+        out.timers.Run();
         const std::vector<std::pair<QString, qint64>> voice{
             {"Pet.wav", 0}, {"Devet.wav", 351}, {"Sedem.wav", 892}, {"Sedem.wav", 1458}};
-        QCOMPARE(out.played, voice);  // each to its end
+        QCOMPARE(out.output.started, voice);  // each to its end
         QVERIFY(!r.t.w->SendIndicator->Sending());
         QVERIFY(r.keyed().empty());
 
         // "Počisti" stops it, and clears nothing else.
         r.t.w->edCall->setText("Q1AAA");
-        out.played.clear();
+        out.output.started.clear();
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
-        out.Run(out.now + 400);
+        out.timers.Run(out.timers.now + 400);
         r.t.w->Button2->click();
         QVERIFY(!r.t.w->Voice->Playing());
         QVERIFY(!r.t.w->SendIndicator->Sending());
         QCOMPARE(r.t.w->edCall->text(), QString("Q1AAA"));
-        out.Run();
-        QCOMPARE(out.played.size(), size_t(2));
+        out.timers.Run();
+        QCOMPARE(out.output.started.size(), size_t(2));
 
         // Without an own year number it says so and plays nothing.
         const struct { QString multi; QString info; } missing[] = {
             {"", "Ni lastnega množitelja !"}, {"7", "Lastni množitelj ni dvomestno število !"}};
         for (const auto& m : missing) {
             UserInfo.User.Multi = m.multi;
-            out.played.clear();
+            out.output.started.clear();
             QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
-            out.Run();
-            QVERIFY(out.played.empty());
+            out.timers.Run();
+            QVERIFY(out.output.started.empty());
             QCOMPARE(r.t.w->InfoLabel->text(), m.info);
             QVERIFY(!r.t.w->SendIndicator->Sending());
         }
@@ -256,7 +225,7 @@ private slots:
         r.t.setMode(0);
         r.t.w->Keyer->Memory()[1] = "E";
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
-        QVERIFY(out.played.empty());
+        QVERIFY(out.output.started.empty());
         const auto sent = r.keyed();
         const auto expected = r.reference("E");
         QCOMPARE(sent, expected);
