@@ -1,7 +1,5 @@
 #include "keyer/VoiceExchange.h"
 
-#include "keyer/WavSound.h"
-
 #include <QFile>
 #include <QTimer>
 
@@ -12,8 +10,8 @@ namespace zox {
 QStringList VoiceExchangeDigits(const QString& ownYear)
 {
     const QString year = ownYear.trimmed();
-    if (year.size() != 2 || !year[0].isDigit() || !year[1].isDigit()) return {};
-    // isDigit takes every script's digits; only 0..9 have files.
+    if (year.size() != 2) return {};
+    // Only 0..9 have files (QChar::isDigit takes every script's digits).
     for (QChar c : year)
         if (c < QLatin1Char('0') || c > QLatin1Char('9')) return {};
     QStringList digits;
@@ -68,17 +66,17 @@ std::optional<int> WavLengthMs(const QString& path)
     }
 }
 
-TVoicePlayer::TVoicePlayer(TWavSound& ws, QObject* parent) : QObject(parent), m_ws(ws)
+TVoicePlayer::TVoicePlayer(TWavSound& ws, QObject* parent) : QObject(parent), m_ws(&ws)
 {
     After = [this](int ms, std::function<void()> then) { QTimer::singleShot(ms, this, std::move(then)); };
-    m_ws.OnEnd = [this] {
+    ws.OnEnd = [this] {
         if (Playing()) Next();
     };
 }
 
 TVoicePlayer::~TVoicePlayer()
 {
-    m_ws.OnEnd = nullptr;
+    if (m_ws) m_ws->OnEnd = nullptr;
 }
 
 void TVoicePlayer::Play(const QStringList& paths)
@@ -91,7 +89,7 @@ void TVoicePlayer::Play(const QStringList& paths)
 void TVoicePlayer::Stop()
 {
     if (!Playing()) return;
-    m_ws.SetSoundFile(QString());  // stops the sound
+    if (m_ws) m_ws->SetSoundFile(QString());  // stops the sound
     Finish();
 }
 
@@ -114,9 +112,13 @@ void TVoicePlayer::Next()
     const QString path = m_paths[m_index];
     if (OnFile) OnFile(m_index);
     if (turn != m_turn) return;  // stopped or restarted from OnFile
+    if (!m_ws) {
+        Finish();
+        return;
+    }
     // Setting the file stops the one before (it has ended by now).
-    m_ws.SetSoundFile(path);
-    m_ws.SetActive(true);
+    m_ws->SetSoundFile(path);
+    m_ws->SetActive(true);
     const std::optional<int> length = WavLengthMs(path);
     After(length ? *length + kEndMarginMs : 0, [this, turn] {
         if (turn == m_turn) Next();

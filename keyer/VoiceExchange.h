@@ -6,8 +6,11 @@
 // in their place.
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include "keyer/WavSound.h"
 
 #include <array>
 #include <functional>
@@ -15,7 +18,6 @@
 
 namespace zox {
 
-class TWavSound;
 
 // The files of the digits 0..9 (Slovene digit names without diacritics).
 inline const std::array<QString, 10> kDigitFiles{
@@ -70,7 +72,7 @@ private:
     void Next();
     void Finish();
 
-    TWavSound& m_ws;
+    QPointer<TWavSound> m_ws;  // may go first when both are children of one window
     QStringList m_paths;
     int m_index = -1;         // the file playing; -1: no sequence
     quint64 m_turn = 0;       // identifies the current file's wait, so a stale wake-up does nothing
