@@ -3,6 +3,7 @@
 #include "keyer/zlportio.h"
 
 #include <QPointer>
+#include <QScopeGuard>
 #include <algorithm>
 
 namespace zox {
@@ -22,6 +23,11 @@ TCwKeyer::TCwKeyer(KeyerPlatform* platform, QObject* parent)
     for (int slot = 1; slot <= 8; ++slot) m_memory[slot] = QStringLiteral("F") + QString::number(slot + 1);
 }
 
+TCwKeyer::~TCwKeyer()
+{
+    ReleaseKey();
+}
+
 void TCwKeyer::SetTone(qint32 hertz)
 {
     // The tone divides the timer clock.
@@ -35,6 +41,24 @@ void TCwKeyer::SetSpeed(qint32 speed)
     if (speed == m_speed) return;
     m_speed = speed;
     m_dotLength = static_cast<quint8>(kTimingConstant / speed);
+}
+
+qint32 TCwKeyer::NormalSpeed() const
+{
+    return (m_faster || m_fastest) ? m_normalSpeed : m_speed;
+}
+
+void TCwKeyer::SetNormalSpeed(qint32 speed)
+{
+    speed = std::clamp(speed, kMinSpeed, kMaxSpeed);
+    if (!m_faster && !m_fastest) {
+        SetSpeed(speed);
+        return;
+    }
+    m_normalSpeed = speed;
+    // With one section open, its closing marker comes back to the saved speed:
+    // that is the normal one.
+    if (m_faster != m_fastest) m_savedSpeed = static_cast<quint8>(speed);
 }
 
 void TCwKeyer::SetHiSpeed(qint32 speed)
@@ -73,7 +97,28 @@ void TCwKeyer::TSchedule::Wait(KeyerPlatform& platform, int milliseconds)
 
 void TCwKeyer::WriteControl(quint8 value)
 {
+    m_keyDown = value & kKeyBit;
     LptWriteControl(m_lptPort, value);
+}
+
+void TCwKeyer::Sidetone(bool on)
+{
+    m_toneOn = on;
+    if (on) ToneOn(m_tone);
+    else ToneOff();
+}
+
+void TCwKeyer::ReleaseKey()
+{
+    if (m_keyDown) WriteControl(m_controlBase);
+    if (m_toneOn) Sidetone(false);
+}
+
+void TCwKeyer::CloseSections()
+{
+    if (m_faster || m_fastest) SetSpeed(m_normalSpeed);
+    m_faster = false;
+    m_fastest = false;
 }
 
 bool TCwKeyer::ProcessInput(TSchedule& schedule)
@@ -95,6 +140,8 @@ bool TCwKeyer::ProcessInput(TSchedule& schedule)
 
 void TCwKeyer::SendText(const QString& text)
 {
+    // A send started inside another replaces its rest: that one stops here.
+    CloseSections();
     m_stop = false;
     m_paddleCode = 0;
     m_controlBase = kAuxBit;
@@ -105,35 +152,47 @@ void TCwKeyer::SendText(const QString& text)
         if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
     }
 
-    bool faster = false;
-    bool fastest = false;
+    // Stopped, replaced or left by an exception: the normal speed comes back.
+    const QPointer<TCwKeyer> alive(this);
+    bool toTheEnd = false;
+    const auto onExit = qScopeGuard([&] {
+        if (alive && !toTheEnd) CloseSections();
+    });
+
     TSchedule schedule{m_platform->Now()};
-    for (const QChar c : std::as_const(upper)) {
+    for (qsizetype i = 0; i < upper.size(); ++i) {
+        const QChar c = upper[i];
         if (!ProcessInput(schedule)) return;
-        if (m_stop) return;  // the speed of an open section stays in force
+        if (m_stop) return;
         // "$" and "%" share the one saved speed.
+        if ((c == QLatin1Char('$') || c == QLatin1Char('%')) && !m_faster && !m_fastest) m_normalSpeed = m_speed;
         if (c == QLatin1Char('$')) {
-            if (!fastest) {
+            if (!m_fastest) {
                 m_savedSpeed = static_cast<quint8>(m_speed & 0xFF);
                 SetSpeed(m_hiSpeed1);
-                fastest = true;
+                m_fastest = true;
             } else {
                 SetSpeed(m_savedSpeed);
-                fastest = false;
+                m_fastest = false;
             }
         }
         if (c == QLatin1Char('%')) {
-            if (!faster) {
+            if (!m_faster) {
                 m_savedSpeed = static_cast<quint8>(m_speed & 0xFF);
                 SetSpeed(m_hiSpeed);
-                faster = true;
+                m_faster = true;
             } else {
                 SetSpeed(m_savedSpeed);
-                faster = false;
+                m_faster = false;
             }
         }
+        if (OnCharacter) OnCharacter(int(i));
         if (!KeyChar(c, schedule)) return;
     }
+    // Run to its end, a section left open keeps its speed in force.
+    toTheEnd = true;
+    m_faster = false;
+    m_fastest = false;
     m_stop = true;
 }
 
@@ -162,18 +221,23 @@ bool TCwKeyer::KeyChar(QChar ch, TSchedule& schedule)
         }
     }
 
+    // Left by an exception (from input handling or a sleep): key up all the same.
+    const QPointer<TCwKeyer> alive(this);
+    const auto onExit = qScopeGuard([&] {
+        if (alive) ReleaseKey();
+    });
     for (int slot = first; slot <= 8; ++slot) {
         if (!ProcessInput(schedule)) return false;
         if (m_stop) return true;  // the key is up here
         if (elements[slot] != 0) {
             WriteControl(m_controlBase + kKeyBit);
-            if (m_speaker) ToneOn(m_tone);
+            if (m_speaker) Sidetone(true);
             schedule.Wait(*m_platform, elements[slot] * m_dotLength);
         }
         // Every slot ends with the short manual-bits pulse, then key up.
         WriteControl(m_controlBase + kManualKeyBits + kKeyBit);
         WriteControl(m_controlBase);
-        if (m_speaker) ToneOff();
+        if (m_speaker) Sidetone(false);
         schedule.Wait(*m_platform, m_dotLength);
     }
     return true;
@@ -182,12 +246,17 @@ bool TCwKeyer::KeyChar(QChar ch, TSchedule& schedule)
 void TCwKeyer::Paddle(quint8 bit, quint32 add, int units)
 {
     if (LptReadStatus(m_lptPort) & bit) return;  // contact open
+    // Left by an exception while sleeping: key up all the same.
+    const QPointer<TCwKeyer> alive(this);
+    const auto onExit = qScopeGuard([&] {
+        if (alive) ReleaseKey();
+    });
     WriteControl(m_controlBase + kManualKeyBits + kKeyBit);
-    if (m_speaker) ToneOn(m_tone);
+    if (m_speaker) Sidetone(true);
     m_paddleCode = m_paddleCode * 2 + add;  // wraps modulo 2^32
     TSchedule schedule{m_platform->Now()};
     schedule.Wait(*m_platform, units * m_dotLength);
-    if (m_speaker) ToneOff();
+    if (m_speaker) Sidetone(false);
     WriteControl(m_controlBase);
     schedule.Wait(*m_platform, m_dotLength);
 }

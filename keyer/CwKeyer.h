@@ -5,6 +5,10 @@
 // handles pending input before every character and every element slot, so the
 // operator can stop it, the paddle ticks run, and another send started then
 // replaces the rest of it.
+// However a send or an element ends (to the end, stopped, replaced, left by an
+// exception, or the keyer destroyed), the key is up and the tone off, and a
+// send that did not run to its end leaves the normal speed as it was outside
+// its "$" and "%" sections.
 
 #include "keyer/KeyerPlatform.h"
 
@@ -47,6 +51,8 @@ public:
 
     // platform: clock, sleep and input handling (nullptr: the real platform).
     explicit TCwKeyer(KeyerPlatform* platform = nullptr, QObject* parent = nullptr);
+    // Lets the key go and the tone stop when they are on (Tune held).
+    ~TCwKeyer() override;
 
     quint16 LptPort() const { return m_lptPort; }
     void SetLptPort(quint16 port) { m_lptPort = port; }
@@ -54,6 +60,12 @@ public:
     void SetTone(qint32 hertz);  // held within 300..3000
     qint32 Speed() const { return m_speed; }
     void SetSpeed(qint32 speed);  // held within 50..255; also sets the dot length
+    // The speed outside the speed sections of the send in progress: Speed()
+    // when no section is open. What the toolbar shows and the operator sets.
+    qint32 NormalSpeed() const;
+    // Outside a section as SetSpeed. Inside one, the section keeps its speed
+    // and the new normal speed takes over when the section ends or the send stops.
+    void SetNormalSpeed(qint32 speed);
     qint32 HiSpeed() const { return m_hiSpeed; }
     void SetHiSpeed(qint32 speed);  // held within 50..255
     qint32 HiSpeed1() const { return m_hiSpeed1; }
@@ -86,6 +98,9 @@ public:
     // Runs at every input-processing point of a send, after the platform has
     // handled its pending input. The keyer may be destroyed inside it.
     std::function<void()> OnProcessInput;
+    // Runs as SendText begins each character, with its index in the text
+    // given (speed markers included); for showing how far a send has gone.
+    std::function<void(int index)> OnCharacter;
 
     KeyerPlatform& Platform() const { return *m_platform; }
 
@@ -94,6 +109,7 @@ public:
     quint8 SavedSpeed() const { return m_savedSpeed; }
     quint8 ControlBase() const { return m_controlBase; }
     quint32 PaddleCode() const { return m_paddleCode; }
+    bool KeyIsDown() const { return m_keyDown; }
 
     // Morse table position of a character (39 space, 75 "?", 63 not keyable).
     static int TablePosition(QChar ch);
@@ -115,6 +131,12 @@ private:
     bool KeyChar(QChar ch, TSchedule& schedule);
     void Paddle(quint8 bit, quint32 add, int units);
     void WriteControl(quint8 value);
+    void Sidetone(bool on);
+    // Key up and tone off, each only when it is on: nothing is written at the
+    // normal end of an element, where both are off already.
+    void ReleaseKey();
+    // A send that does not run to its end: speed back to normal, sections closed.
+    void CloseSections();
 
     KeyerPlatform* m_platform;
     quint16 m_lptPort = 0x378;
@@ -130,6 +152,12 @@ private:
     quint8 m_controlBase = 0;
     quint32 m_paddleCode = 0;
     TKeyerMemory m_memory;
+    bool m_keyDown = false;
+    bool m_toneOn = false;
+    // The sections open in the send in progress, and the speed outside them.
+    bool m_faster = false;
+    bool m_fastest = false;
+    qint32 m_normalSpeed = 120;
 };
 
 }  // namespace zox

@@ -227,7 +227,7 @@ void TSetupFrm::LoadFrom(const TCwKeyer& keyer)
 {
     edTon->setValue(keyer.Tone());
     cbSpeaker->setChecked(keyer.Speaker());
-    edSpeed->setValue(keyer.Speed());
+    edSpeed->setValue(keyer.NormalSpeed());  // not that of a section being sent
     edHiSpeed->setValue(keyer.HiSpeed());
     edHiSpeed1->setValue(keyer.HiSpeed1());
     const auto port = std::find(kLptPorts.begin(), kLptPorts.end(), keyer.LptPort());
@@ -239,7 +239,7 @@ void TSetupFrm::SaveTo(TCwKeyer& keyer) const
 {
     keyer.SetTone(edTon->ReadValue());
     keyer.SetSpeaker(cbSpeaker->isChecked());
-    keyer.SetSpeed(edSpeed->ReadValue());
+    keyer.SetNormalSpeed(edSpeed->ReadValue());
     keyer.SetHiSpeed(edHiSpeed->ReadValue());
     keyer.SetHiSpeed1(edHiSpeed1->ReadValue());
     const int lpt = LptIndex();

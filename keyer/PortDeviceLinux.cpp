@@ -169,6 +169,7 @@ void TLinuxPortDevice::Close()
     m_pit = {};
     m_rawPossible = false;
     m_rawPorts.clear();
+    m_rawGrantedCount = 0;
 }
 
 bool TLinuxPortDevice::DeviceIoControl(quint32 code, const quint8* in, std::size_t inSize, quint8* out,
@@ -211,6 +212,7 @@ bool TLinuxPortDevice::RawAllowed(quint32 port, quint32 size)
     const unsigned long width = size == kPortDWord ? 4 : size == kPortWord ? 2 : 1;
     const bool ok = ioperm(port, width, 1) == 0;
     m_rawPorts[port] = ok;
+    if (ok && m_rawGrantedCount < m_rawGranted.size()) m_rawGranted[m_rawGrantedCount++] = port;
     return ok;
 #else
     Q_UNUSED(port);
@@ -268,6 +270,44 @@ quint32 TLinuxPortDevice::Read(quint32 port, quint32 size)
     }
 #endif
     return PortIdleValue(size);
+}
+
+void TLinuxPortDevice::WriteFromSignal(const TPortRequest* requests, std::size_t count) noexcept
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const TPortRequest& r = requests[i];
+        if (r.Size != kPortByte) continue;
+        const auto byte = static_cast<unsigned char>(r.Value);
+        if (IsSpeakerPort(r.Port) && m_speakerFd >= 0) {
+            // Only silence: a signal handler never starts a tone.
+            if (r.Port == kSpeakerControlPort && (byte & 3) != 3) {
+                input_event ev{};
+                ev.type = EV_SND;
+                ev.code = SND_TONE;
+                ev.value = 0;
+                [[maybe_unused]] const ssize_t n = ::write(m_speakerFd, &ev, sizeof ev);
+            }
+            continue;
+        }
+        bool done = false;
+        for (const TParport& p : m_parports) {
+            if (p.Claimed && r.Port == p.Info.Base + 2) {
+                unsigned char value = byte;
+                ioctl(p.Fd, PPWCONTROL, &value);
+                done = true;
+                break;
+            }
+        }
+#ifdef ZOX_RAW_PORTS
+        for (std::size_t g = 0; !done && g < m_rawGrantedCount; ++g) {
+            if (m_rawGranted[g] == r.Port) {
+                outb(byte, static_cast<unsigned short>(r.Port));
+                done = true;
+            }
+        }
+#endif
+        Q_UNUSED(done);
+    }
 }
 
 void TLinuxPortDevice::SendTone(int hertz)

@@ -11,6 +11,7 @@
 #include "keyer/zlportio.h"
 
 #include <QString>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -62,6 +63,9 @@ public:
     void Close() override;
     bool DeviceIoControl(quint32 code, const quint8* in, std::size_t inSize, quint8* out,
                          std::size_t outSize) override;
+    // Control register writes through the claimed ppdev descriptors, speaker
+    // silence through the speaker device, raw writes on ports already granted.
+    void WriteFromSignal(const TPortRequest* requests, std::size_t count) noexcept override;
 
 private:
     struct TParport {
@@ -86,6 +90,9 @@ private:
     bool m_rawPossible = false;
     bool m_rawSpeakerUsed = false;
     std::map<quint32, bool> m_rawPorts;
+    // The raw ports granted so far, where a signal handler may look them up.
+    std::array<quint32, 8> m_rawGranted{};
+    std::size_t m_rawGrantedCount = 0;
 };
 
 #endif

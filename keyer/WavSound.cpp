@@ -5,7 +5,6 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMediaPlayer>
-#include <QThread>
 #include <QUrl>
 
 namespace zox {
@@ -34,6 +33,15 @@ bool TQtWavOutput::Play(const QString& path, bool loop)
         m_audio = std::make_unique<QAudioOutput>();
         // Its errors (no sound device, a file it cannot decode) are silence.
         m_player->setAudioOutput(m_audio.get());
+        // Queued: whoever hears of the end may start the next file, which is
+        // better not done inside the player's own signal.
+        QObject::connect(
+            m_player.get(), &QMediaPlayer::mediaStatusChanged, m_player.get(),
+            [this](QMediaPlayer::MediaStatus status) {
+                if (status == QMediaPlayer::EndOfMedia && m_player->loops() == QMediaPlayer::Once && OnFinished)
+                    OnFinished();
+            },
+            Qt::QueuedConnection);
     }
     m_player->setLoops(loop ? QMediaPlayer::Infinite : QMediaPlayer::Once);
     m_player->setSource(QUrl::fromLocalFile(file.absoluteFilePath()));
@@ -57,9 +65,15 @@ TWavSound::TWavSound(TWavOutput* output, QObject* parent) : QObject(parent)
         output = m_ownOutput.get();
     }
     m_output = output;
+    m_output->OnFinished = [this] {
+        if (OnEnd) OnEnd();
+    };
 }
 
-TWavSound::~TWavSound() = default;
+TWavSound::~TWavSound()
+{
+    m_output->OnFinished = nullptr;  // a player given from outside may outlive us
+}
 
 void TWavSound::PlayRequest(const QString& path, bool loop)
 {
@@ -98,22 +112,7 @@ void TWavSound::SetActive(bool active)
     }
 }
 
-// ---- the voice messages ----
-
-void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder, const std::function<void(int ms)>& wait)
-{
-    for (std::size_t i = 0; i < kVoiceExchangeFiles.size(); ++i) {
-        if (i > 0 && wait) wait(kVoicePieceMs);
-        // Setting the file cuts the one before.
-        ws.SetSoundFile(wavFolder + kVoiceExchangeFiles[i]);
-        ws.SetActive(true);
-    }
-}
-
-void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder)
-{
-    PlayVoiceExchange(ws, wavFolder, [](int ms) { QThread::msleep(static_cast<unsigned long>(ms)); });
-}
+// ---- the greeting ----
 
 void PlayGreeting(TWavSound& ws, const QString& wavFolder)
 {

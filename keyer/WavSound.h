@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QString>
 
-#include <array>
 #include <functional>
 #include <memory>
 
@@ -25,6 +24,10 @@ public:
     virtual bool Play(const QString& path, bool loop) = 0;
     // Stops the sound that is playing.
     virtual void Stop() = 0;
+
+    // Called later, on the same thread, when a single play has reached the end
+    // of its file. A player that cannot tell never calls it.
+    std::function<void()> OnFinished;
 };
 
 // The real player, over Qt Multimedia. It plays in the background, so a
@@ -65,6 +68,9 @@ public:
     std::function<void()> BeforePlay;
     // Called once a single play has started or a looping sound has stopped.
     std::function<void()> AfterPlay;
+    // Called when a single play has played its file to the end (when the
+    // player can tell; later, not from inside SetActive).
+    std::function<void()> OnEnd;
 
 private:
     // An empty path stops the sound.
@@ -77,19 +83,7 @@ private:
     bool m_active = false;
 };
 
-// The files of the spoken SSB exchange ("5 9 6 9"), in order, and the greeting.
-inline const std::array<QString, 4> kVoiceExchangeFiles{
-    QStringLiteral("Pet.wav"), QStringLiteral("Devet.wav"), QStringLiteral("Sest.wav"), QStringLiteral("Devet.wav")};
 inline const QString kGreetingFile = QStringLiteral("73.wav");
-constexpr int kVoicePieceMs = 500;
-
-// F1 in SSB: each file in turn, the next one starting (and cutting the one
-// before) after kVoicePieceMs; the last plays to its end. wait(ms) blocks the
-// caller. A missing file is silence for its turn; the sequence goes on.
-// wavFolder ends with a separator (Dir.Wav).
-void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder, const std::function<void(int ms)>& wait);
-// The same, sleeping on the calling thread without handling input.
-void PlayVoiceExchange(TWavSound& ws, const QString& wavFolder);
 
 // When the main window is first shown.
 void PlayGreeting(TWavSound& ws, const QString& wavFolder);

@@ -1,5 +1,9 @@
 #include "keyer/zlportio.h"
 
+#include "keyer/KeyRelease.h"
+
+#include <atomic>
+
 namespace zox {
 
 namespace {
@@ -13,6 +17,46 @@ TPortLayer& Layer()
 {
     static TPortLayer layer;
     return layer;
+}
+
+// What key-up means on each control register written: the last value with the
+// keyed bits cleared. Plain atomics, because signal handlers read them.
+struct TKeyUpPort {
+    std::atomic<quint32> Port{0};  // 0: free
+    std::atomic<quint32> Value{0};
+};
+std::array<TKeyUpPort, 4> g_keyUp;
+std::atomic<bool> g_toneUsed{false};
+std::atomic<TPortDevice*> g_signalDevice{nullptr};
+
+void ResetKeyUpTable()
+{
+    for (TKeyUpPort& k : g_keyUp) k.Port.store(0);
+    g_toneUsed.store(false);
+}
+
+void NoteControlWrite(quint32 port, quint8 value)
+{
+    const quint32 up = value & quint8(~kLptKeyedBits);
+    for (TKeyUpPort& k : g_keyUp) {
+        if (k.Port.load() == port) {
+            k.Value.store(up);
+            return;
+        }
+    }
+    for (TKeyUpPort& k : g_keyUp) {
+        if (k.Port.load() == 0) {
+            k.Value.store(up);  // before the port: a handler that sees the port sees its value
+            k.Port.store(port);
+            return;
+        }
+    }
+    // More than four registers never happens: the keyer has three base addresses.
+}
+
+void SignalSafeRelease(void*) noexcept
+{
+    ZlPortIoReleaseKeyFromSignal();
 }
 
 void PutLe32(quint8* at, quint32 v)
@@ -61,19 +105,51 @@ bool ZlPortIoStart()
 
 bool ZlPortIoStart(std::unique_ptr<TPortDevice> device)
 {
+    // Once for the whole run, whichever devices come and go.
+    static const int registration = AddKeyRelease(ZlPortIoReleaseKey, SignalSafeRelease, nullptr);
+    Q_UNUSED(registration);
+
     ZlPortIoEnd();
     TPortLayer& layer = Layer();
+    ResetKeyUpTable();
     layer.device = std::move(device);
     layer.ready = layer.device && layer.device->Open();
+    if (layer.ready) g_signalDevice.store(layer.device.get());
     return layer.ready;
 }
 
 void ZlPortIoEnd()
 {
     TPortLayer& layer = Layer();
+    if (layer.ready) ZlPortIoReleaseKey();
+    g_signalDevice.store(nullptr);
     if (layer.ready && layer.device) layer.device->Close();
     layer.ready = false;
     layer.device.reset();
+    ResetKeyUpTable();
+}
+
+void ZlPortIoReleaseKey()
+{
+    for (const TKeyUpPort& k : g_keyUp) {
+        const quint32 port = k.Port.load();
+        if (port != 0) PortOut(port, kPortByte, k.Value.load());
+    }
+    if (g_toneUsed.load()) ToneOff();
+}
+
+void ZlPortIoReleaseKeyFromSignal() noexcept
+{
+    TPortDevice* device = g_signalDevice.load();
+    if (!device) return;
+    TPortRequest requests[std::tuple_size_v<decltype(g_keyUp)> + 1];
+    std::size_t count = 0;
+    for (const TKeyUpPort& k : g_keyUp) {
+        const quint32 port = k.Port.load();
+        if (port != 0) requests[count++] = {port, kPortByte, k.Value.load()};
+    }
+    if (g_toneUsed.load()) requests[count++] = {kSpeakerControlPort, kPortByte, 0xFC};
+    if (count > 0) device->WriteFromSignal(requests, count);
 }
 
 bool ZlPortIoReady()
@@ -108,6 +184,8 @@ quint32 PortIn(quint32 port, quint32 size)
 
 void LptWriteControl(quint16 base, quint8 value)
 {
+    // Noted before the write, so a signal during it still knows the register.
+    NoteControlWrite(quint32(base) + 2, value);
     PortOut(quint32(base) + 2, kPortByte, value);
 }
 
@@ -119,6 +197,7 @@ quint8 LptReadStatus(quint16 base)
 void ToneOn(int hertz)
 {
     if (hertz <= 0) hertz = 1;  // no division by zero; such a tone is out of hearing anyway
+    g_toneUsed.store(true);
     PortOut(kSpeakerControlPort, kPortByte, 0xFF);
     PortOut(kTimerModePort, kPortByte, 0xB6);  // channel 2, low then high byte, square wave, binary
     const quint32 divisor = (kTimerClockHz / quint32(hertz)) & 0xFFFF;

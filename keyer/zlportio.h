@@ -58,6 +58,14 @@ public:
     // One device request. A read request's reply is 4 bytes (out, outSize >= 4).
     virtual bool DeviceIoControl(quint32 code, const quint8* in, std::size_t inSize, quint8* out,
                                  std::size_t outSize) = 0;
+    // Carries out write requests from a signal handler, so the key line goes up
+    // even when the program dies: only async-signal-safe calls on what is open
+    // already, no allocation, no locks. A device that cannot do that does nothing.
+    virtual void WriteFromSignal(const TPortRequest* requests, std::size_t count) noexcept
+    {
+        Q_UNUSED(requests);
+        Q_UNUSED(count);
+    }
 };
 
 // This platform's own port device (on Linux: parallel port through ppdev, the
@@ -71,7 +79,8 @@ bool ZlPortIoStart();
 // running layer first. A device that does not open leaves the layer not ready
 // but stays installed, so a test can see that it was never asked anything.
 bool ZlPortIoStart(std::unique_ptr<TPortDevice> device);
-// Layer end; call at program end. Safe to call more than once.
+// Layer end; call at program end: the key goes up and the speaker off first.
+// Safe to call more than once.
 void ZlPortIoEnd();
 bool ZlPortIoReady();
 // The installed device (nullptr when none).
@@ -86,9 +95,20 @@ constexpr quint32 kTimerModePort = 0x43;
 constexpr quint32 kTimerChannel2Port = 0x42;
 constexpr quint32 kTimerClockHz = 1193181;
 
+// Control bits set only while the key is down: the key line (pin 1) and the
+// manual key bits; clearing them from the last value written gives key-up.
+constexpr quint8 kLptKeyedBits = 0x01 | 0x04 | 0x10;
+
 void LptWriteControl(quint16 base, quint8 value);  // control register, base + 2
 quint8 LptReadStatus(quint16 base);                // status register, base + 1
 void ToneOn(int hertz);
 void ToneOff();
+
+// Key-up on every control register written since layer start, and the speaker
+// off when it was sounded. Registered with ReleaseKeys() (keyer/KeyRelease.h)
+// at the first layer start; the signal-safe variant goes through the device's
+// WriteFromSignal.
+void ZlPortIoReleaseKey();
+void ZlPortIoReleaseKeyFromSignal() noexcept;
 
 }  // namespace zox

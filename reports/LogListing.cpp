@@ -1,5 +1,6 @@
 #include "reports/LogListing.h"
 
+#include "reports/CallFileName.h"
 #include "reports/ProFileStream.h"
 #include "reports/QsoText.h"
 
@@ -57,7 +58,7 @@ QString qsoLine(int number, const Table& q)
 
 }  // namespace
 
-QString ListingPath(const QString& call) { return Dir.Txt + call + QStringLiteral(".txt"); }
+QString ListingPath(const QString& call) { return CallFilePath(Dir.Txt, call, QStringLiteral(".txt")); }
 
 void WriteLogListing(TDataFrm& data, const TUserInfo& user, const QString& path)
 {

@@ -8,7 +8,8 @@
 
 namespace zox {
 
-// The listing's file for an operator's call sign: Dir.Txt + call + ".txt".
+// The listing's file for an operator's call sign: Dir.Txt + the call made
+// safe for a file name (CallFileStem) + ".txt".
 QString ListingPath(const QString& call);
 
 // Writes the listing of the log open in `data` to `path` in one full pass

@@ -1,5 +1,6 @@
 #include "reports/SummarySheet.h"
 
+#include "reports/CallFileName.h"
 #include "reports/ProFileStream.h"
 
 namespace zox {
@@ -23,7 +24,7 @@ SummaryScore CountSummary(TDataFrm& data)
     return s;
 }
 
-QString SummaryPath(const QString& call) { return Dir.Txt + call + QStringLiteral(".sum"); }
+QString SummaryPath(const QString& call) { return CallFilePath(Dir.Txt, call, QStringLiteral(".sum")); }
 
 void SummaryZox(TDataFrm& data, const TUserInfo& user, const QString& path)
 {

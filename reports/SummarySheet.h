@@ -20,7 +20,8 @@ struct SummaryScore {
 // one multiplier per QSO with MultiP, counted per mode.
 SummaryScore CountSummary(TDataFrm& data);
 
-// The sheet's file for an operator's call sign: Dir.Txt + call + ".sum".
+// The sheet's file for an operator's call sign: Dir.Txt + the call made
+// safe for a file name (CallFileStem) + ".sum".
 QString SummaryPath(const QString& call);
 
 // Writes the sheet for the log open in `data` to `path`. Raises FileError or

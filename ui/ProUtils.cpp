@@ -1,6 +1,8 @@
 #include "ui/ProUtils.h"
 
 #include "app/uGlob.h"
+#include "reports/LogListing.h"
+#include "reports/SummarySheet.h"
 #include "ui/base/Dialogs.h"
 
 #include <QFileInfo>
@@ -116,13 +118,13 @@ void Navodila1Click()
 
 void Uredi2Click(const QString& call)
 {
-    if (RunProgram(QStringLiteral("Notepad.exe"), Dir.Txt + call + ".txt", Dir.Prog, swNormal) <= 32)
+    if (RunProgram(QStringLiteral("Notepad.exe"), ListingPath(call), Dir.Prog, swNormal) <= 32)
         ShowNotFound(QStringLiteral("Ne najdem"));
 }
 
 void Uredi1Click(const QString& call)
 {
-    if (RunProgram(QStringLiteral("Notepad.exe"), Dir.Txt + call + ".sum", Dir.Prog, swNormal) <= 32)
+    if (RunProgram(QStringLiteral("Notepad.exe"), SummaryPath(call), Dir.Prog, swNormal) <= 32)
         ShowNotFound(QStringLiteral("Ne najdem !"));
 }
 

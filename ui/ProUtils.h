@@ -44,7 +44,7 @@ int RunProgram(const QString& program, const QString& params, const QString& fol
 // Menu commands. Each shows an information message when the program cannot be started.
 void Pravila1Click();                    // "Pomoč" > "ZOX pravila": the rules in the text editor
 void Navodila1Click();                   // "Pomoč" > "Navodila za uporabo": the manual in the word processor
-void Uredi2Click(const QString& call);   // "Urejanje" > "Log" > "Uredi": Dir.Txt + call + ".txt"
-void Uredi1Click(const QString& call);   // "Urejanje" > "Zbirni list" > "Uredi": Dir.Txt + call + ".sum"
+void Uredi2Click(const QString& call);   // "Urejanje" > "Log" > "Uredi": the listing, ListingPath(call)
+void Uredi1Click(const QString& call);   // "Urejanje" > "Zbirni list" > "Uredi": the sheet, SummaryPath(call)
 
 }  // namespace zox

@@ -1,12 +1,16 @@
 // The keyer as the main window works it: on and off, the poll tick, the
-// toolbar controls and the keyer's keys in the settings file.
+// toolbar controls, the voice exchange, the sending indicator and the keyer's
+// keys in the settings file.
 #include "app/IniFile.h"
 #include "app/UserSettings.h"
 #include "app/uGlob.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/CwKeyerSetup.h"
+#include "keyer/KeyRelease.h"
 #include "keyer/Macros.h"
+#include "keyer/VoiceExchange.h"
 #include "keyer/WavSound.h"
+#include "ui/SendIndicator.h"
 #include "ui/base/Dialogs.h"
 #include "keyer/ThdTimer.h"
 #include "ui/base/CMEnable.h"
@@ -14,8 +18,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QToolButton>
 
 namespace zox {
@@ -81,9 +89,23 @@ void TMainFrm::buildKeyer()
     });
     connect(SpeedItem12, &QToolButton::pressed, this, [this] { if (Keyer) Keyer->ManualKeyDown(); });
     connect(SpeedItem12, &QToolButton::released, this, [this] { if (Keyer) Keyer->ManualKeyUp(); });
-    connect(edKeyerSpeed, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetSpeed(v); });
-    connect(edkeyerSpeed1, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetHiSpeed(v); });
-    connect(edKeyerSpeed2, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetHiSpeed1(v); });
+    // The operator's speeds: the keyer's and the settings' alike. While the keyer
+    // is off the fields change nothing.
+    connect(edKeyerSpeed, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!Keyer) return;
+        Keyer->SetNormalSpeed(v);  // a section being sent keeps its own speed
+        KeyerSettings.Speed = Keyer->NormalSpeed();
+    });
+    connect(edkeyerSpeed1, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!Keyer) return;
+        Keyer->SetHiSpeed(v);
+        KeyerSettings.HiSpeed = Keyer->HiSpeed();
+    });
+    connect(edKeyerSpeed2, &QSpinBox::valueChanged, this, [this](int v) {
+        if (!Keyer) return;
+        Keyer->SetHiSpeed1(v);
+        KeyerSettings.HiSpeed1 = Keyer->HiSpeed1();
+    });
     connect(edKeyerTone, &QSpinBox::valueChanged, this, [this](int v) { if (Keyer) Keyer->SetTone(v); });
     connect(Povecaj, &QAction::triggered, this, [this] { SpeedStep(+5); });
     for (int i = 0; i < 8; ++i) {
@@ -95,12 +117,27 @@ void TMainFrm::buildKeyer()
 
     WS = new TWavSound(nullptr, this);
     WS->SetSoundLoop(false);
+    Voice = new TVoicePlayer(*WS, this);
+    SendIndicator = new TSendIndicator(statusBar());
+    statusBar()->addPermanentWidget(SendIndicator);
     Sender = new TMemorySender;
     TMemorySendHooks& h = Sender->Hooks();
     h.Memory = [this](int slot) { return Keyer ? Keyer->Memory()[slot] : QString(); };
     h.IsDupe = [this] { return DupeMark; };
     h.Context = [this] { return MacroContext{UserInfo.User.Call, edCall->text(), UserInfo.User.Multi}; };
-    h.SendText = [this](const QString& text) { if (Keyer) Keyer->SendText(text); };
+    h.SendText = [this](const QString& text) {
+        if (!Keyer) return;
+        Voice->Stop();  // one message at a time
+        const int send = SendIndicator->Start(text);
+        // Sends nest: each shows its own progress while it runs.
+        const QPointer<TCwKeyer> keyer(Keyer);
+        auto outer = std::exchange(Keyer->OnCharacter, [this](int i) { SendIndicator->SetProgress(i); });
+        const auto done = qScopeGuard([&] {
+            if (keyer) keyer->OnCharacter = std::move(outer);
+            SendIndicator->Finish(send);
+        });
+        Keyer->SendText(text);
+    };
     h.ClearLine = [this] {
         // As "Počisti" does when nothing is being sent.
         if (LogOpen) ClearEntry();
@@ -113,10 +150,7 @@ void TMainFrm::buildKeyer()
     h.FocusHisMulti = [this] { if (!edHisMulti->hasFocus()) edHisMulti->setFocus(Qt::TabFocusReason); };
     h.Save = [this] { Guarded([this] { Save(); }); };
     h.IsSsb = [this] { return ModeIndex == 1; };
-    h.PlayVoice = [this] {
-        if (VoiceWait) PlayVoiceExchange(*WS, Dir.Wav, VoiceWait);
-        else PlayVoiceExchange(*WS, Dir.Wav);
-    };
+    h.PlayVoice = [this] { PlayVoiceExchange(); };
     connect(Zmanjsaj, &QAction::triggered, this, [this] { SpeedStep(-5); });
 }
 
@@ -129,24 +163,35 @@ void TMainFrm::SendMemoryKey(int slot)
 void TMainFrm::EditMemoryKey(int slot)
 {
     if (!Keyer) return;
-    zox::EditMemory(Keyer->Memory(), slot);
+    if (zox::EditMemory(Keyer->Memory(), slot)) KeyerSettings.Memory[slot] = Keyer->Memory()[slot];
 }
 
 void TMainFrm::ShowKeyerSetup()
 {
     if (!Keyer) return;
+    const QPointer<TCwKeyer> keyer(Keyer);
     ShowSetup(*Keyer, this);
+    if (!keyer || keyer != Keyer) return;  // switched off while the dialog was open
     RefreshKeyerFields();
+    KeyerSettings.TakeFrom(*Keyer);
 }
 
 void TMainFrm::KeyerEnable()
 {
     if (Keyer) return;
     Keyer = new TCwKeyer(KeyerPlatformForTests, this);
+    // The operator's memories and speeds, not a new keyer's; the tone and the
+    // speaker as the toolbar shows them.
+    if (KeyerSettings.Loaded) {
+        KeyerSettings.ApplyTo(*Keyer);
+        Keyer->SetTone(edKeyerTone->value());
+        Keyer->SetSpeaker(ZvocnikBtn->isChecked());
+    }
     Enabler->EnableGroup("FGrup");
     KeyerOn = true;
     Keyer1->setChecked(true);
     TT->SetEnabled(true);
+    if (KeyerSettings.Loaded) RefreshKeyerFields();
 }
 
 void TMainFrm::KeyerDisable()
@@ -160,6 +205,43 @@ void TMainFrm::KeyerDisable()
         k->SetStop(true);
         k->deleteLater();
     }
+    // Tune may be held, or a send cut off inside an element.
+    ReleaseKeys();
+}
+
+bool TMainFrm::StopSending()
+{
+    bool stopped = false;
+    if (Voice && Voice->Playing()) {
+        Voice->Stop();
+        stopped = true;
+    }
+    if (Keyer && !Keyer->Stop()) {
+        Keyer->SetStop(true);
+        stopped = true;
+    }
+    return stopped;
+}
+
+void TMainFrm::PlayVoiceExchange()
+{
+    const QString year = UserInfo.User.Multi.trimmed();
+    const QStringList digits = VoiceExchangeDigits(year);
+    if (digits.isEmpty()) {
+        // A wrong exchange is worse than none.
+        InfoLabel->setText(year.isEmpty() ? QStringLiteral("Ni lastnega množitelja !")
+                                          : QStringLiteral("Lastni množitelj ni dvomestno število !"));
+        return;
+    }
+    // One message at a time: this one replaces whatever is being sent.
+    Voice->Stop();
+    if (Keyer && !Keyer->Stop()) Keyer->SetStop(true);
+    QStringList paths;
+    for (const QString& file : VoiceExchangeFiles(year)) paths << Dir.Wav + file;
+    const int send = SendIndicator->Start(digits.join(u' '));
+    Voice->OnFile = [this](int i) { SendIndicator->SetProgress(2 * i); };
+    Voice->OnDone = [this, send] { SendIndicator->Finish(send); };
+    Voice->Play(paths);
 }
 
 void TMainFrm::TTTimer()
@@ -174,16 +256,18 @@ void TMainFrm::TTTimer()
 void TMainFrm::SpeedStep(int delta)
 {
     if (!Keyer) return;
-    Keyer->SetSpeed(std::clamp(Keyer->Speed() + delta, 50, 255));
-    edKeyerSpeed->setValue(Keyer->Speed());
+    // The normal speed: inside a "$" or "%" section being sent, the one it comes back to.
+    Keyer->SetNormalSpeed(std::clamp(Keyer->NormalSpeed() + delta, 50, 255));
+    KeyerSettings.Speed = Keyer->NormalSpeed();
+    edKeyerSpeed->setValue(Keyer->NormalSpeed());
 }
 
 void TMainFrm::RefreshKeyerFields()
 {
     if (!Keyer) return;
     // Each field holds its own range, and the keyer takes what the field shows.
-    edKeyerSpeed->setValue(Keyer->Speed());
-    Keyer->SetSpeed(edKeyerSpeed->value());
+    edKeyerSpeed->setValue(Keyer->NormalSpeed());
+    Keyer->SetNormalSpeed(edKeyerSpeed->value());
     edkeyerSpeed1->setValue(Keyer->HiSpeed());
     Keyer->SetHiSpeed(edkeyerSpeed1->value());
     edKeyerSpeed2->setValue(Keyer->HiSpeed1());
@@ -194,27 +278,22 @@ void TMainFrm::RefreshKeyerFields()
 
 void TMainFrm::RestoreKeyerKeys(const IniFile& ini)
 {
+    // Read whether the keyer is on or not: switched on later, it is loaded from them.
+    KeyerSettings = ReadKeyerSettings(ini, S);
     if (ini.ReadString(S, "Keyer Enabled", "1") == "0") {
         Enabler->DisableGroup("FGrup");
         Keyer1->setChecked(false);
         return;
     }
     Keyer1->setChecked(true);
-    KeyerEnable();
-    for (int i = 1; i <= 8; ++i)
-        Keyer->Memory()[i] = ini.ReadString(S, QString("Keyer F%1").arg(i), QString("F%1").arg(i));
-    Keyer->SetSpeed(std::clamp(ini.ReadInteger(S, "Keyer Speed", 115), 50, 255));
-    Keyer->SetHiSpeed(std::clamp(ini.ReadInteger(S, "Keyer Speed 1", 150), 50, 255));
-    Keyer->SetHiSpeed1(std::clamp(ini.ReadInteger(S, "Keyer Speed 2", 170), 50, 255));
+    if (Keyer) KeyerSettings.ApplyTo(*Keyer);
+    else KeyerEnable();
 }
 
 void TMainFrm::SaveKeyerKeys(IniFile& ini)
 {
-    if (!Keyer) return;  // an absent keyer leaves its keys as the file has them
-    for (int i = 1; i <= 8; ++i) ini.WriteString(S, QString("Keyer F%1").arg(i), Keyer->Memory()[i]);
-    ini.WriteInteger(S, "Keyer Speed", Keyer->Speed());
-    ini.WriteInteger(S, "Keyer Speed 1", Keyer->HiSpeed());
-    ini.WriteInteger(S, "Keyer Speed 2", Keyer->HiSpeed1());
+    if (!KeyerSettings.Loaded) return;  // never read: the file keeps its keys
+    WriteKeyerSettings(ini, S, KeyerSettings);
 }
 
 }  // namespace zox

@@ -886,8 +886,8 @@ void TMainFrm::ClearEntry()
 
 void TMainFrm::Clear()
 {
-    if (Keyer && !Keyer->Stop()) {
-        Keyer->SetStop(true);  // ends a message being sent, and nothing more
+    if (StopSending()) {
+        // ends a message being sent, and nothing more
     } else if (LogOpen) ClearEntry();
     else edCall->clear();
     if (!LogOpen) ShowMessageDlg(LogDialogPath + " Datoteka ni odprta !", mtWarning, mbOK);

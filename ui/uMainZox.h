@@ -2,6 +2,7 @@
 // The main window: menus, toolbars, the entry line, the score and rate panels,
 // the log grid and the status bar; and the operations that tie them together.
 
+#include "keyer/KeyerSettings.h"
 #include "log/ContestSession.h"
 #include "log/TableModel.h"
 
@@ -35,6 +36,8 @@ class TThreadedTimer;
 class TUra;
 class TMultiWnd;
 class TMemorySender;
+class TSendIndicator;
+class TVoicePlayer;
 class TWavSound;
 
 // A keyer number field: typing counts at once, held within the range.
@@ -60,7 +63,9 @@ public:
     KeyerPlatform* KeyerPlatformForTests = nullptr;  // clock and input for keyers made from now on
     TMemorySender* Sender = nullptr;  // the memory keys' send command
     TWavSound* WS = nullptr;          // voice messages
-    std::function<void(int)> VoiceWait;  // the pauses of the voice exchange
+    TVoicePlayer* Voice = nullptr;    // the spoken exchange, file after file
+    TSendIndicator* SendIndicator = nullptr;  // status bar: what is being sent
+    TKeyerSettings KeyerSettings;     // the operator's memories and speeds
     // The marks the entry line shows; worked out again whenever the call, the
     // mode or the year number changes. Save never reads them.
     bool DupeMark = false;
@@ -97,6 +102,9 @@ public:
     void SendMemoryKey(int slot);  // F1..F8
     void EditMemoryKey(int slot);  // Shift+F1..F8
     void ShowKeyerSetup();
+    // Stops a message being keyed or spoken; false when none was.
+    bool StopSending();
+    void PlayVoiceExchange();  // F1 in SSB
 
     // Browsing and correcting.
     void EditQso();

@@ -2,6 +2,7 @@
 // puts into the program folder. The test machine may have no sound device:
 // playing must then be silent, never an error.
 
+#include "keyer/VoiceExchange.h"
 #include "keyer/WavSound.h"
 
 #include <QFile>
@@ -30,9 +31,8 @@ private slots:
 void WavOutputTest::shippedVoiceFiles_data()
 {
     QTest::addColumn<QString>("name");
-    for (const QString& name : {QStringLiteral("Pet.wav"), QStringLiteral("Devet.wav"), QStringLiteral("Sest.wav"),
-                                kGreetingFile})
-        QTest::newRow(qPrintable(name)) << name;
+    for (const QString& name : kDigitFiles) QTest::newRow(qPrintable(name)) << name;
+    QTest::newRow(qPrintable(kGreetingFile)) << kGreetingFile;
 }
 
 void WavOutputTest::shippedVoiceFiles()

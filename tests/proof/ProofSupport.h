@@ -2,6 +2,8 @@
 // Shared by the proof tests: a program instance in a child process, and a log
 // file read with SQLite itself, past the program's own engine.
 
+#include "ChildExec.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QDir>
@@ -28,8 +30,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace zox::proof {
 
 // The helper program that runs a real main window (tests/proof/proof_child.cpp).
@@ -42,23 +42,8 @@ public:
     Child(const QStringList& args, const QString& tempFolder, const QString& errFile)
         : m_errFile(errFile)
     {
-        std::vector<std::string> argStore{childProgram().toStdString()};
-        for (const QString& a : args) argStore.push_back(a.toStdString());
-        std::vector<std::string> envStore;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("TMPDIR=", 0) == 0 || s.rfind("QT_QPA_PLATFORM=", 0) == 0 || s.rfind("XDG_CONFIG_HOME=", 0) == 0)
-                continue;
-            envStore.push_back(s);
-        }
-        // Its temporary program folder lands here, so a killed child leaves nothing behind.
-        envStore.push_back("TMPDIR=" + tempFolder.toStdString());
-        envStore.push_back("QT_QPA_PLATFORM=offscreen");
-        std::vector<char*> argv, envp;
-        for (auto& s : argStore) argv.push_back(s.data());
-        argv.push_back(nullptr);
-        for (auto& s : envStore) envp.push_back(s.data());
-        envp.push_back(nullptr);
+        // Its temporary program folder lands in tempFolder, so a killed child leaves nothing behind.
+        const test::ChildExec exec(childProgram(), args, tempFolder, {"XDG_CONFIG_HOME"});
 
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0) return;
@@ -71,7 +56,7 @@ public:
             if (::getppid() != parent) ::_exit(126);
             ::dup2(fds[1], 1);
             if (err >= 0) ::dup2(err, 2);
-            ::execve(argv[0], argv.data(), envp.data());
+            ::execve(exec.Argv()[0], exec.Argv(), exec.Envp());
             ::_exit(127);
         }
         ::close(fds[1]);

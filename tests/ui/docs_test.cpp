@@ -215,6 +215,13 @@ private slots:
         QTRY_COMPARE(p.started().size(), 6);
         QCOMPARE(p.started().at(1), Dir.Txt + "Q5OP.txt");
         QCOMPARE(p.started().at(4), Dir.Txt + "Q5OP.sum");
+        // A portable call opens the files the reports were written to, inside Txt.
+        RunCommand(2, QStringLiteral("S59ABC/P"));
+        QTRY_COMPARE(p.started().size(), 9);
+        RunCommand(3, QStringLiteral("../../X"));
+        QTRY_COMPARE(p.started().size(), 12);
+        QCOMPARE(p.started().at(7), Dir.Txt + "S59ABC_P.txt");
+        QCOMPARE(p.started().at(10), Dir.Txt + "__X.sum");
     }
 
     void commandsSayWhenTheProgramIsMissing_data()

@@ -3,6 +3,7 @@
 #include "WindowFixture.h"
 
 #include "keyer/CwKeyer.h"
+#include "keyer/CwKeyerSetup.h"
 #include "keyer/KeyerPlatform.h"
 #include "keyer/PortRecorder.h"
 #include "keyer/zlportio.h"
@@ -84,15 +85,21 @@ private slots:
         QVERIFY(bytes.contains("Keyer Enabled=0\r\n"));
         QVERIFY(bytes.contains("Keyer F1=CQ TEST\r\n"));
         QVERIFY(bytes.contains("Keyer Speed=99\r\n"));
-        // Switched on during a run: "1" and the keyer's own values are written.
-        restartWith(t, "[TMainFrm]\r\nKeyer Enabled=0\r\n");
+        // Switched on during a run: the keyer is loaded with the operator's
+        // values, and those are what is written.
+        restartWith(t, "[TMainFrm]\r\nKeyer Enabled=0\r\nKeyer F1=CQ TEST\r\nKeyer Speed=99\r\n");
         t.w->Keyer1->trigger();
         QVERIFY(t.w->Keyer);
+        QCOMPARE(t.w->Keyer->Memory()[1], QString("CQ TEST"));
+        QCOMPARE(t.w->Keyer->Memory()[2], QString("F2"));
+        QCOMPARE(t.w->Keyer->Speed(), 99);
+        QCOMPARE(t.w->edKeyerSpeed->value(), 99);
         t.w->close();
         const QByteArray after = iniBytes(t);
         QVERIFY(after.contains("Keyer Enabled=1\r\n"));
-        QVERIFY(after.contains("Keyer F1=F2\r\n"));  // a fresh keyer's memories
-        QVERIFY(after.contains("Keyer Speed=120\r\n"));
+        QVERIFY(after.contains("Keyer F1=CQ TEST\r\n"));
+        QVERIFY(after.contains("Keyer F2=F2\r\n"));
+        QVERIFY(after.contains("Keyer Speed=99\r\n"));
     }
 
     void speedKeysAndFields()
@@ -124,18 +131,53 @@ private slots:
         QCOMPARE(t.w->Keyer->Tone(), 2000);
     }
 
-    void offAndOnGivesAFreshKeyer()
+    void offAndOnKeepsTheOperatorsMemoriesAndSpeeds()
     {
         Window t;
+        // Set as an operator does: Shift+F1, the speed fields, the settings dialog.
+        t.dlg.answerText("cq test <mycall>");
+        t.w->EditMemory[0]->trigger();
+        QLineEdit* normal = t.w->edKeyerSpeed->findChild<QLineEdit*>();
+        normal->selectAll();
+        QTest::keyClicks(normal, "130");
+        t.w->edkeyerSpeed1->setValue(160);
+        QTimer::singleShot(0, [] {
+            auto* dlg = qobject_cast<TSetupFrm*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            dlg->MemoryField(8)->setText("73 TU");
+            dlg->edHiSpeed1->setValue(200);
+            dlg->OKBtn->click();
+        });
+        t.w->NastavitveItem->trigger();
+        QTest::keyClick(t.w->edCall, Qt::Key_U, Qt::ControlModifier);  // 135
+
         t.w->Keyer1->trigger();  // off
         QVERIFY(!t.w->KeyerOn);
         QVERIFY(!t.w->SendMemory[0]->isEnabled());
         QTest::keyClick(t.w->edCall, Qt::Key_F1);
         QVERIFY(!t.w->FButtons[0]->isEnabled());
         t.w->Keyer1->trigger();  // on
-        QCOMPARE(t.w->Keyer->Memory()[1], QString("F2"));
-        QCOMPARE(t.w->Keyer->Memory()[8], QString("F9"));
         QVERIFY(t.w->FButtons[0]->isEnabled());
+        QCOMPARE(t.w->Keyer->Memory()[1], QString("CQ TEST <MYCALL>"));
+        QCOMPARE(t.w->Keyer->Memory()[2], QString("F2"));
+        QCOMPARE(t.w->Keyer->Memory()[8], QString("73 TU"));
+        QCOMPARE(t.w->Keyer->Speed(), 135);
+        QCOMPARE(t.w->Keyer->HiSpeed(), 160);
+        QCOMPARE(t.w->Keyer->HiSpeed1(), 200);
+        QCOMPARE(t.w->edKeyerSpeed->value(), 135);
+        QCOMPARE(t.w->edKeyerSpeed2->value(), 200);
+
+        // Off again, and closed while off: the file holds what was set.
+        t.w->Keyer1->trigger();
+        t.w->close();
+        const QByteArray bytes = iniBytes(t);
+        QVERIFY(bytes.contains("Keyer Enabled=0\r\n"));
+        QVERIFY(bytes.contains("Keyer F1=CQ TEST <MYCALL>\r\n"));
+        QVERIFY(bytes.contains("Keyer F2=F2\r\n"));
+        QVERIFY(bytes.contains("Keyer F8=73 TU\r\n"));
+        QVERIFY(bytes.contains("Keyer Speed=135\r\n"));
+        QVERIFY(bytes.contains("Keyer Speed 1=160\r\n"));
+        QVERIFY(bytes.contains("Keyer Speed 2=200\r\n"));
     }
 
     void tuneAndClear()

@@ -1,15 +1,21 @@
 // The memory keys through the real window, on a virtual clock and a recording port.
+#include "VoiceTestSupport.h"
 #include "WindowFixture.h"
 
 #include "keyer/CwKeyer.h"
 #include "keyer/CwKeyerSetup.h"
 #include "keyer/KeyerPlatform.h"
 #include "keyer/PortRecorder.h"
+#include "keyer/VoiceExchange.h"
 #include "keyer/WavSound.h"
 #include "keyer/zlportio.h"
+#include "ui/SendIndicator.h"
+
+#include <map>
 
 using namespace zox;
 using namespace std::chrono_literals;
+using zox::test::TestTimers;
 using zox::test::Window;
 
 namespace {
@@ -61,17 +67,28 @@ struct Rig {
     }
 };
 
-// Plays nothing, remembers which files were asked for and when.
-struct RecordingOutput : TWavOutput {
-    std::vector<std::pair<QString, qint64>>* log;
-    qint64* now;
-    bool Play(const QString& file, bool) override
+// The window's player and voice sequence on a player that reports ends on
+// the test's timers.
+struct VoiceOutput {
+    TestTimers timers;
+    zox::test::EndReportingOutput output{timers};
+    void Install(TMainFrm& w)
     {
-        log->emplace_back(QFileInfo(file).fileName(), *now);
-        return QFileInfo::exists(file);
+        delete w.Voice;
+        delete w.WS;
+        w.WS = new TWavSound(&output, &w);
+        w.WS->SetSoundLoop(false);
+        w.Voice = new TVoicePlayer(*w.WS, &w);
+        w.Voice->After = timers.Waiter();
     }
-    void Stop() override {}
 };
+
+QByteArray iniBytes(const Window& t)
+{
+    QFile f(t.root.filePath("config/Zox.ini"));
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
 
 }  // namespace
 
@@ -157,33 +174,146 @@ private slots:
             QCOMPARE(sent[sent.size() - t.size() + i].first, t[i].first);
     }
 
-    void voiceInSsbAndMemoryOneInCw()
+    void voiceInSsbSpeaksTheOwnYearAndMemoryOneInCw()
     {
-        std::vector<std::pair<QString, qint64>> played;
-        qint64 now = 0;
-        RecordingOutput out;  // outlives the window
-        out.log = &played;
-        out.now = &now;
+        VoiceOutput out;  // outlives the window
         Rig r;
-        delete r.t.w->WS;
-        r.t.w->WS = new TWavSound(&out, r.t.w.get());
-        r.t.w->WS->SetSoundLoop(false);
-        r.t.w->VoiceWait = [&](int ms) { now += ms; };
+        out.Install(*r.t.w);
         QDir().mkpath(Dir.Wav);
-        for (const char* f : {"Pet.wav", "Devet.wav"}) QFile(Dir.Wav + f).open(QIODevice::WriteOnly);  // Sest.wav missing
+        const std::map<QString, int> lengths{{"Pet.wav", 351}, {"Devet.wav", 541}, {"Sedem.wav", 566}};
+        for (const auto& [file, ms] : lengths) QVERIFY(zox::test::WriteWaveFile(Dir.Wav + file, ms));
         r.t.setMode(1);
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        // It returns at once: the files follow one another on the timers.
+        QCOMPARE(out.output.started.size(), size_t(1));
+        QVERIFY(r.t.w->SendIndicator->Sending());
+        QCOMPARE(r.t.w->SendIndicator->Shown(), QString("5 9 7 7"));
+        out.timers.Run(400);
+        QCOMPARE(r.t.w->SendIndicator->Sent(), 2);  // "9" is being said
+        out.timers.Run();
         const std::vector<std::pair<QString, qint64>> voice{
-            {"Pet.wav", 0}, {"Devet.wav", 500}, {"Sest.wav", 1000}, {"Devet.wav", 1500}};
-        QCOMPARE(played, voice);
+            {"Pet.wav", 0}, {"Devet.wav", 351}, {"Sedem.wav", 892}, {"Sedem.wav", 1458}};
+        QCOMPARE(out.output.started, voice);  // each to its end
+        QVERIFY(!r.t.w->SendIndicator->Sending());
         QVERIFY(r.keyed().empty());
+
+        // "Počisti" stops it, and clears nothing else.
+        r.t.w->edCall->setText("Q1AAA");
+        out.output.started.clear();
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        out.timers.Run(out.timers.now + 400);
+        r.t.w->Button2->click();
+        QVERIFY(!r.t.w->Voice->Playing());
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        QCOMPARE(r.t.w->edCall->text(), QString("Q1AAA"));
+        out.timers.Run();
+        QCOMPARE(out.output.started.size(), size_t(2));
+
+        // Without an own year number it says so and plays nothing.
+        const struct { QString multi; QString info; } missing[] = {
+            {"", "Ni lastnega množitelja !"}, {"7", "Lastni množitelj ni dvomestno število !"}};
+        for (const auto& m : missing) {
+            UserInfo.User.Multi = m.multi;
+            out.output.started.clear();
+            QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+            out.timers.Run();
+            QVERIFY(out.output.started.empty());
+            QCOMPARE(r.t.w->InfoLabel->text(), m.info);
+            QVERIFY(!r.t.w->SendIndicator->Sending());
+        }
+
         r.t.setMode(0);
         r.t.w->Keyer->Memory()[1] = "E";
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
-        QCOMPARE(played.size(), size_t(4));
+        QVERIFY(out.output.started.empty());
         const auto sent = r.keyed();
         const auto expected = r.reference("E");
         QCOMPARE(sent, expected);
+    }
+
+    void stopInsideAFastSectionLeavesTheNormalSpeed()
+    {
+        Rig r;
+        r.t.newLog(r.t.logPath());
+        QCOMPARE(r.t.w->edKeyerSpeed->value(), 115);
+        r.t.w->Keyer->Memory()[1] = "$CQ TEST$";
+        r.t.w->Keyer->Memory()[2] = "E";
+        bool stopped = false;
+        r.clock.OnProcessEvents = [&] {
+            if (!stopped && r.clock.Now() > 300ms) {
+                stopped = true;
+                QCOMPARE(r.t.w->Keyer->Speed(), 170);  // in the middle of the fast section
+                r.t.w->Button2->click();
+            }
+        };
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.clock.OnProcessEvents = nullptr;
+        QVERIFY(stopped);
+        QCOMPARE(r.t.w->Keyer->Speed(), 115);
+        r.keyed();
+        // The next message goes out at the normal speed: a dot of 5500 div 115 = 47 ms.
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        const auto sent = r.keyed();
+        QVERIFY(sent.size() >= 2);
+        QCOMPARE(sent[0], (std::pair<quint32, qint64>{0x03, 0}));
+        QCOMPARE(sent[1], (std::pair<quint32, qint64>{0x17, 47'000'000}));
+        QCOMPARE(r.t.w->edKeyerSpeed->value(), 115);
+        r.t.w->close();
+        QVERIFY(iniBytes(r.t).contains("Keyer Speed=115\r\n"));
+    }
+
+    void theSendingIndicatorFollowsTheSend()
+    {
+        Rig r;
+        r.t.newLog(r.t.logPath());
+        QVERIFY(r.t.w->statusBar()->isAncestorOf(r.t.w->SendIndicator));
+        QVERIFY(!r.t.w->SendIndicator->isVisible());
+        r.t.w->Keyer->Memory()[1] = "CQ <MYCALL> $TEST$";
+        std::vector<int> sent;
+        QString shown, html;
+        bool visible = true;
+        r.clock.OnProcessEvents = [&] {
+            visible = visible && r.t.w->SendIndicator->isVisible();
+            shown = r.t.w->SendIndicator->Shown();
+            html = r.t.w->SendIndicator->text();
+            if (sent.empty() || sent.back() != r.t.w->SendIndicator->Sent()) sent.push_back(r.t.w->SendIndicator->Sent());
+            if (r.clock.Now() > 3000ms && !r.t.w->Keyer->Stop()) r.t.w->Button2->click();
+        };
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.clock.OnProcessEvents = nullptr;
+        QVERIFY(visible);
+        QCOMPARE(shown, QString("CQ Q5OP TEST"));  // expanded, without the speed markers
+        // Character by character, and stopped before the end.
+        QCOMPARE(sent.front(), 0);
+        for (size_t i = 1; i < sent.size(); ++i) QCOMPARE(sent[i], sent[i - 1] + 1);
+        QVERIFY(sent.back() > 3 && sent.back() < 11);
+        // At the stop: "CQ Q5" sent (grey), "O" being sent (underlined), the rest to come.
+        QCOMPARE(sent.back(), 5);
+        QVERIFY2(html.contains("<span style=\"color:gray\">CQ&nbsp;Q5</span><u><b>O</b></u><b>P&nbsp;TEST</b>"),
+                 qPrintable(html));
+        // Cleared after the stop.
+        QVERIFY(!r.t.w->SendIndicator->isVisible());
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        QCOMPARE(r.t.w->SendIndicator->Shown(), QString());
+
+        // A memory key during a send shows its own text; at the end nothing is left.
+        r.t.w->Keyer->Memory()[1] = "CQ CQ CQ";
+        r.t.w->Keyer->Memory()[3] = "TU";
+        bool pressed = false;
+        QString during;
+        r.clock.OnProcessEvents = [&] {
+            if (!pressed && r.clock.Now() > 5000ms) {
+                pressed = true;
+                QTest::keyClick(r.t.w->edCall, Qt::Key_F3);
+            }
+            if (pressed && during.isEmpty()) during = r.t.w->SendIndicator->Shown();
+        };
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.clock.OnProcessEvents = nullptr;
+        QVERIFY(pressed);
+        QCOMPARE(during, QString("TU"));
+        QCOMPARE(r.t.w->SendIndicator->Shown(), QString());
+        QVERIFY(!r.t.w->SendIndicator->isVisible());
     }
 
     void dialogPortIsUsedForTheNextElement()

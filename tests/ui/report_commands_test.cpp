@@ -3,6 +3,7 @@
 
 #include "ui/uUserDlg.h"
 
+#include <QStringDecoder>
 #include <QTimer>
 
 using namespace zox;
@@ -115,6 +116,37 @@ private slots:
         t.w->Adif1->trigger();
         f.open(QIODevice::ReadOnly);
         QVERIFY(f.readAll().contains("<eoh>"));
+    }
+
+    void callsThatAreNoFileNamesStillGiveTheirReports_data()
+    {
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("stem");
+        QTest::newRow("portable") << "S59ABC/P" << "S59ABC_P";
+        QTest::newRow("up and out") << "../../X" << "__X";
+        QTest::newRow("blank") << "Q5A B" << "Q5AB";
+        QTest::newRow("Slovene letters") << QStringLiteral("S5\u010C\u0160\u017D") << QStringLiteral("S5\u010C\u0160\u017D");
+    }
+    void callsThatAreNoFileNamesStillGiveTheirReports()
+    {
+        QFETCH(QString, call);
+        QFETCH(QString, stem);
+        Window t;
+        QDir().mkpath(Dir.Txt);
+        t.newLog(t.logPath());
+        t.enter("Q1AAA");
+        UserInfo.User.Call = call;
+        t.w->LogKreiraj->trigger();
+        t.w->ZbirniKreiraj->trigger();
+        QCOMPARE(t.dlg.count(ScriptedDialogs::Question::Error), 0);
+        QCOMPARE(QDir(Dir.Txt).entryList(QDir::Files | QDir::Hidden), (QStringList{stem + ".sum", stem + ".txt"}));
+        QFile listing(Dir.Txt + stem + ".txt");
+        QVERIFY(listing.open(QIODevice::ReadOnly));
+        QStringDecoder cp1250("windows-1250");
+        const QString title = cp1250(listing.readLine());
+        QVERIFY2(title.endsWith(" Trelo Prvenstvo NLT " + call + "\r\n"), qPrintable(title));  // as typed
+        // Nothing beside the program folder.
+        QCOMPARE(QDir(t.root.path()).entryList(QDir::Files), QStringList());
     }
 
     void aFolderThatIsMissingGivesTheSystemsMessage()

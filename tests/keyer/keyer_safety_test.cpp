@@ -1,0 +1,256 @@
+// The keyer never leaves the key down or a fast speed behind: a stop inside a
+// "$" or "%" section, a send started inside one, a send left by an exception,
+// a keyer destroyed with Tune held; and the port layer's key-up, the normal
+// way and the signal-safe way.
+
+#include "KeyerTestSupport.h"
+
+#include "keyer/KeyRelease.h"
+
+#include <stdexcept>
+
+namespace zox::test {
+namespace {
+
+using std::chrono::duration;
+using std::chrono::duration_cast;
+
+microseconds Ms(double ms) { return duration_cast<microseconds>(duration<double, std::milli>(ms)); }
+
+// The last value written to a port, or -1.
+int LastWrite(const std::vector<W>& writes, quint32 port)
+{
+    for (auto it = writes.rbegin(); it != writes.rend(); ++it)
+        if (it->Port == port) return int(it->Value);
+    return -1;
+}
+
+// Stopped anywhere, the normal speed is back and the next text goes out at it.
+TEST_F(KeyerFixture, StopInsideASpeedSectionLeavesTheNormalSpeed)
+{
+    const struct { const char* name; QString text; double stopAtMs; int speedAtStop; } cases[] = {
+        {"inside $...$", "$QSO B4$", 150, 170},
+        {"inside % inside $", "%A$B$C%", 500, 170},
+        {"inside % after words", "CQ %TEST%", 1700, 150},
+        {"before any section", "CQ $TEST$", 100, 120},
+        {"after a closed section", "$E$ TEST", 700, 120},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        keyer->SetSpeed(120);
+        port->Clear();
+        int speedAtStop = 0;
+        clock.At(clock.Now() + Ms(c.stopAtMs), [&] {
+            speedAtStop = keyer->Speed();
+            keyer->SetStop(true);
+        });
+        keyer->SendText(c.text);
+        EXPECT_EQ(speedAtStop, c.speedAtStop);
+        EXPECT_EQ(keyer->Speed(), 120);
+        EXPECT_EQ(keyer->DotLength(), 45);
+        EXPECT_EQ(LastWrite(Writes(), kControl), 0x02);
+
+        port->Clear();
+        const double start = NowMs();
+        keyer->SendText("E");
+        EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, false, start).Writes);
+    }
+}
+
+TEST_F(KeyerFixture, ASendStartedInsideASectionGoesOutAtTheNormalSpeed)
+{
+    // The operator presses another memory key while QSO B4 is keyed fast.
+    bool pressed = false;
+    double innerStart = 0;
+    keyer->OnProcessInput = [&] {
+        if (!pressed && NowMs() > 150) {
+            pressed = true;
+            port->Clear();
+            innerStart = NowMs();
+            keyer->SendText("E");
+        }
+    };
+    keyer->SendText("$QSO B4$");
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, false, innerStart).Writes);
+    EXPECT_EQ(keyer->Speed(), 120);
+}
+
+TEST_F(KeyerFixture, TheNormalSpeedSetDuringASectionTakesOverAtItsEnd)
+{
+    // Speed keys during "$QSO B4$": the section stays fast, the new normal speed follows it.
+    for (bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stopped" : "to the end");
+        keyer->SetSpeed(120);
+        int dotInSection = 0;
+        clock.At(clock.Now() + Ms(100), [&] {
+            keyer->SetNormalSpeed(130);
+            EXPECT_EQ(keyer->NormalSpeed(), 130);
+            dotInSection = keyer->DotLength();
+        });
+        if (stop) clock.At(clock.Now() + Ms(300), [&] { keyer->SetStop(true); });
+        keyer->SendText("$QSO B4$");
+        EXPECT_EQ(dotInSection, 32);
+        EXPECT_EQ(keyer->Speed(), 130);
+        EXPECT_EQ(keyer->NormalSpeed(), 130);
+    }
+}
+
+TEST_F(KeyerFixture, ASendLeftByAnExceptionLeavesTheKeyUpAndTheToneOff)
+{
+    keyer->SetSpeaker(true);
+    clock.At(Ms(60), [] { throw std::runtime_error("failed in the middle of a dash"); });
+    EXPECT_THROW(keyer->SendText("TT"), std::runtime_error);
+    const auto w = Writes();
+    EXPECT_EQ(w.front(), At(0, kControl, 0x03));
+    EXPECT_EQ(w[w.size() - 2], At(60, kControl, 0x02));
+    EXPECT_EQ(w.back(), At(60, 0x61, 0xFC));
+    EXPECT_FALSE(keyer->KeyIsDown());
+
+    // A paddle element the same way; the dash contact is closed.
+    port->Clear();
+    port->SetReadHandler([](quint32, quint32) { return 0xFF & ~TCwKeyer::kDashPaddleBit; });
+    clock.At(clock.Now() + Ms(50), [] { throw std::runtime_error("failed in a paddle dash"); });
+    EXPECT_THROW(keyer->PollDash(), std::runtime_error);
+    const auto p = Writes();
+    EXPECT_EQ(LastWrite(p, kControl), 0x02);
+    EXPECT_EQ(LastWrite(p, 0x61), 0xFC);
+    // The speed markers' section was closed too.
+    port->SetReadHandler({});
+    clock.At(clock.Now() + Ms(100), [] { throw std::runtime_error("failed inside $...$"); });
+    EXPECT_THROW(keyer->SendText("$TEST$"), std::runtime_error);
+    EXPECT_EQ(keyer->Speed(), 120);
+}
+
+TEST_F(KeyerFixture, AKeyerDestroyedWithTuneHeldLetsTheKeyGo)
+{
+    keyer->ManualKeyDown();
+    keyer.reset();
+    EXPECT_EQ(Writes(), (std::vector<W>{At(0, kControl, 0x15), At(0, kControl, 0x00)}));
+}
+
+TEST_F(KeyerFixture, EachCharacterIsAnnouncedAsItBegins)
+{
+    std::vector<std::pair<int, double>> seen;
+    keyer->OnCharacter = [&](int i) { seen.emplace_back(i, NowMs()); };
+    keyer->SendText("%E%T");
+    // The markers are three units at the speed they set.
+    EXPECT_EQ(seen, (std::vector<std::pair<int, double>>{{0, 0}, {1, 108}, {2, 252}, {3, 387}}));
+    seen.clear();
+    clock.At(clock.Now() + Ms(10), [&] { keyer->SetStop(true); });
+    keyer->SendText("TEST");
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+// ---- the port layer's key-up
+
+class PortRelease : public KeyerFixture {};
+
+TEST_F(PortRelease, KeyUpOnEveryControlRegisterWrittenAndTheSpeakerOffWhenItSounded)
+{
+    const struct { const char* name; bool speaker; bool tune278; std::vector<W> release; } cases[] = {
+        {"element, no speaker", false, false, {At(0, kControl, 0x02)}},
+        {"element with speaker", true, false, {At(0, kControl, 0x02), At(0, 0x61, 0xFC)}},
+        {"Tune held on $278 too", false, true, {At(0, kControl, 0x02), At(0, 0x27A, 0x02)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TVirtualKeyerPlatform fresh;
+        auto device = std::make_unique<TRecordingPortDevice>();
+        port = device.get();
+        ASSERT_TRUE(ZlPortIoStart(std::move(device)));
+        TCwKeyer k(&fresh);
+        k.SetSpeaker(c.speaker);
+        k.SendText("E");
+        if (c.tune278) {
+            k.SetLptPort(0x278);
+            k.ManualKeyDown();
+        }
+        port->Clear();
+        ReleaseKeys();
+        EXPECT_EQ(Writes(), c.release);
+    }
+}
+
+TEST_F(PortRelease, TheLayerEndLetsTheKeyGoBeforeTheDeviceCloses)
+{
+    struct TClosing : TRecordingPortDevice {
+        std::vector<TPortRecord>* atClose;
+        void Close() override { *atClose = Writes(); }
+    };
+    std::vector<TPortRecord> atClose;
+    auto device = std::make_unique<TClosing>();
+    device->atClose = &atClose;
+    TRecordingPortDevice* raw = device.get();
+    ASSERT_TRUE(ZlPortIoStart(std::move(device)));
+    keyer->ManualKeyDown();
+    ASSERT_EQ(raw->Writes().size(), 1u);
+    ZlPortIoEnd();
+    ASSERT_EQ(atClose.size(), 2u);
+    EXPECT_EQ(atClose.back().Request, (TPortRequest{kControl, kPortByte, 0x00}));
+}
+
+// Keeps what it is asked to write from a signal handler, in a fixed array.
+struct TSignalRecordingDevice : TRecordingPortDevice {
+    TPortRequest FromSignal[8];
+    std::size_t FromSignalCount = 0;
+    void WriteFromSignal(const TPortRequest* requests, std::size_t count) noexcept override
+    {
+        for (std::size_t i = 0; i < count && FromSignalCount < 8; ++i) FromSignal[FromSignalCount++] = requests[i];
+    }
+};
+
+TEST_F(PortRelease, TheSignalSafeWayWritesWhatTheNormalWayWrites)
+{
+    auto device = std::make_unique<TSignalRecordingDevice>();
+    TSignalRecordingDevice* raw = device.get();
+    port = raw;
+    ASSERT_TRUE(ZlPortIoStart(std::move(device)));
+    keyer->SetSpeaker(true);
+    keyer->SendText("E");
+    keyer->SetLptPort(0x3BC);
+    keyer->ManualKeyDown();
+    port->Clear();
+    ReleaseKeys();
+    std::vector<TPortRequest> normal;
+    for (const TPortRecord& r : port->Writes()) normal.push_back(r.Request);
+    ReleaseKeysFromSignal();
+    const std::vector<TPortRequest> fromSignal(raw->FromSignal, raw->FromSignal + raw->FromSignalCount);
+    EXPECT_EQ(fromSignal, normal);
+    EXPECT_EQ(normal, (std::vector<TPortRequest>{{kControl, kPortByte, 0x02}, {0x3BE, kPortByte, 0x02},
+                                                 {0x61, kPortByte, 0xFC}}));
+    // After the layer end no device is reached from a signal.
+    ZlPortIoEnd();
+    raw = nullptr;
+    ReleaseKeysFromSignal();  // must not touch the destroyed device
+}
+
+TEST(KeyReleaseRegistry, RunsWhatIsRegisteredUntilItIsRemoved)
+{
+    std::vector<std::string> ran;
+    static std::vector<std::string>* safeLog = nullptr;
+    safeLog = &ran;
+    const auto safe = [](void* context) noexcept { safeLog->push_back(static_cast<const char*>(context)); };
+    static const char kOne[] = "safe one";
+    static const char kTwo[] = "safe two";
+    const int one = AddKeyRelease([&] { ran.push_back("one"); }, safe, const_cast<char*>(kOne));
+    const int two = AddKeyRelease([&] { ran.push_back("two"); }, safe, const_cast<char*>(kTwo));
+    const int three = AddKeyRelease([&] { ran.push_back("three"); });
+    ReleaseKeys();
+    ReleaseKeysFromSignal();
+    EXPECT_EQ(ran, (std::vector<std::string>{"one", "two", "three", "safe one", "safe two"}));
+    ran.clear();
+    RemoveKeyRelease(one);
+    RemoveKeyRelease(three);
+    ReleaseKeys();
+    ReleaseKeysFromSignal();
+    EXPECT_EQ(ran, (std::vector<std::string>{"two", "safe two"}));
+    RemoveKeyRelease(two);
+    ran.clear();
+    ReleaseKeys();
+    ReleaseKeysFromSignal();
+    EXPECT_TRUE(ran.empty());
+}
+
+}  // namespace
+}  // namespace zox::test
