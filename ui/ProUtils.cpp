@@ -2,6 +2,7 @@
 
 #include "app/uGlob.h"
 #include "ui/base/Dialogs.h"
+#include "ui/TextEditorWnd.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -101,11 +102,7 @@ int RunProgram(const QString& program, const QString& params, const QString& fol
     return process.startDetached() ? kRunStarted : kRunFailed;
 }
 
-void Pravila1Click()
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), QStringLiteral("Zox_rules.txt"), Dir.Rules, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem !"));
-}
+void Pravila1Click() { EditTextFile(Dir.Rules + QStringLiteral("Zox_rules.txt"), QStringLiteral("Ne najdem !")); }
 
 void Navodila1Click()
 {
@@ -114,16 +111,8 @@ void Navodila1Click()
         ShowNotFound(QStringLiteral("Ne najdem !"));
 }
 
-void Uredi2Click(const QString& call)
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), Dir.Txt + call + ".txt", Dir.Prog, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem"));
-}
+void Uredi2Click(const QString& call) { EditTextFile(Dir.Txt + call + ".txt", QStringLiteral("Ne najdem")); }
 
-void Uredi1Click(const QString& call)
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), Dir.Txt + call + ".sum", Dir.Prog, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem !"));
-}
+void Uredi1Click(const QString& call) { EditTextFile(Dir.Txt + call + ".sum", QStringLiteral("Ne najdem !")); }
 
 }  // namespace zox

@@ -1,16 +1,25 @@
 #include "app/uGlob.h"
 #include "keyer/zlportio.h"
 #include "log/uData.h"
+#include "ui/base/Translation.h"
 #include "ui/uMainZox.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
     zox::ZlPortIoStart();
-    zox::BuildFolderTable();
+    const zox::FolderRoots roots = zox::ProgramFolderRoots();
+    zox::BuildFolderTable(roots.shipped, roots.own);
+    // A folder that cannot be made shows up when a file in it is opened; say so here too.
+    for (const QString& problem : zox::PrepareOperatorFolders(roots))
+        std::fprintf(stderr, "zox: %s\n", problem.toLocal8Bit().constData());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zox");
+    QApplication::setDesktopFileName("zox");
+    zox::InstallSloveneTranslation();
     zox::DataFrm();
     zox::TMainFrm w;
     w.show();
