@@ -123,6 +123,32 @@ private slots:
         QVERIFY(!bytes.contains("\n\n") && bytes.count('\n') == bytes.count("\r\n"));
     }
 
+    // At the first start the clock stands beside the main window, clear of its menus;
+    // a stored position comes back, kept on a screen.
+    void clockPositionAtFirstAndLaterStarts()
+    {
+        Window t;
+        QVERIFY(QTest::qWaitForWindowExposed(t.w->Ura));
+        const QRect clock = t.w->Ura->frameGeometry();
+        const QRect screen = t.w->screen()->availableGeometry();
+        QVERIFY(screen.contains(clock));
+        for (QWidget* bar : QList<QWidget*>{t.w->menuBar(), t.w->SpeedBar1, t.w->DbBar}) {
+            const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+            QVERIFY2(!clock.intersects(onScreen), qPrintable(bar->objectName()));
+        }
+        QCOMPARE(t.w->Ura->pos(), ClockFirstPosition(t.w->frameGeometry().adjusted(0, 0, 12, 36), t.w->Ura->size() + QSize(12, 36), screen));
+
+        t.w->Ura->move(screen.left() + 40, screen.top() + 50);
+        restart(t);
+        QCOMPARE(t.w->Ura->pos(), QPoint(screen.left() + 40, screen.top() + 50));
+
+        // A position on a screen that is no longer there.
+        t.w->Ura->move(screen.right() + 3000, screen.top() + 50);
+        restart(t);
+        QVERIFY(screen.contains(t.w->Ura->frameGeometry()));
+        QCOMPARE(t.w->Ura->y(), screen.top() + 50);
+    }
+
     void placementAtAnotherPixelDensityIsIgnored()
     {
         Window t;
