@@ -38,6 +38,13 @@ const char kHelp[] =
     "carries the current year. OUT is written in code page 1250 with CR LF line\n"
     "ends and replaces an existing file only once it is complete.\n"
     "\n"
+    "A LOG or OUT given by a bare name (no folder in it) is the program's own, as\n"
+    "in the program: the log in its Data folder, the listing and the summary sheet\n"
+    "in its Txt folder, the ADIF file in its Adif folder. These folders are beside\n"
+    "the program when it runs from its build folder or a portable copy, and under\n"
+    "$XDG_DATA_HOME/zox (or ~/.local/share/zox) once it is installed. Write ./NAME\n"
+    "for a file in the current folder.\n"
+    "\n"
     "LOG must be a log file of the program and must not be open in the program.\n"
     "On any error (LOG missing or not a log, OUT not writable, settings file\n"
     "unreadable) a one-line message goes to standard error, OUT is left as it\n"
@@ -71,8 +78,15 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString command = args[0];
-    const QString log = QFileInfo(args[1]).absoluteFilePath();
-    const QString out = QFileInfo(args[2]).absoluteFilePath();
+    // The same folders as the program's.
+    const FolderRoots roots = ProgramFolderRoots();
+    BuildFolderTable(roots.shipped, roots.own);
+    PrepareOperatorFolders(roots);  // a folder it cannot make shows as a file it cannot write
+    auto place = [](const QString& name, const QString& folder) {
+        return QFileInfo(name.contains(u'/') ? name : folder + name).absoluteFilePath();
+    };
+    const QString log = place(args[1], Dir.Data);
+    const QString out = place(args[2], command == QLatin1String("adif") ? Dir.Adif : Dir.Txt);
 
     try {
         IniFile ini(SettingsFilePath());
