@@ -20,6 +20,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QTabWidget>
 
@@ -140,6 +141,12 @@ private slots:
         QTest::newRow("font dialog") << Factory([] {
             auto d = std::make_unique<QFontDialog>();
             d->setOption(QFontDialog::DontUseNativeDialog);
+            return std::unique_ptr<QWidget>(d.release());
+        });
+        QTest::newRow("platform input") << Factory([] {
+            auto d = std::make_unique<QInputDialog>();
+            d->setWindowTitle("New multplier");
+            d->setLabelText("Type your multiplier");
             return std::unique_ptr<QWidget>(d.release());
         });
         QTest::newRow("platform message box") << Factory([] {
