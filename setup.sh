@@ -9,7 +9,8 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core espeak-ng sox
-  xvfb openbox xdotool
+  qt6-translations-l10n desktop-file-utils dpkg-dev
+  xvfb openbox xdotool imagemagick x11-utils
 )
 
 install_missing() {

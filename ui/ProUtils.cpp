@@ -4,6 +4,7 @@
 #include "reports/LogListing.h"
 #include "reports/SummarySheet.h"
 #include "ui/base/Dialogs.h"
+#include "ui/TextEditorWnd.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -103,11 +104,7 @@ int RunProgram(const QString& program, const QString& params, const QString& fol
     return process.startDetached() ? kRunStarted : kRunFailed;
 }
 
-void Pravila1Click()
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), QStringLiteral("Zox_rules.txt"), Dir.Rules, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem !"));
-}
+void Pravila1Click() { EditTextFile(Dir.Rules + QStringLiteral("Zox_rules.txt"), QStringLiteral("Ne najdem !")); }
 
 void Navodila1Click()
 {
@@ -116,16 +113,8 @@ void Navodila1Click()
         ShowNotFound(QStringLiteral("Ne najdem !"));
 }
 
-void Uredi2Click(const QString& call)
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), ListingPath(call), Dir.Prog, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem"));
-}
+void Uredi2Click(const QString& call) { EditTextFile(ListingPath(call), QStringLiteral("Ne najdem")); }
 
-void Uredi1Click(const QString& call)
-{
-    if (RunProgram(QStringLiteral("Notepad.exe"), SummaryPath(call), Dir.Prog, swNormal) <= 32)
-        ShowNotFound(QStringLiteral("Ne najdem !"));
-}
+void Uredi1Click(const QString& call) { EditTextFile(SummaryPath(call), QStringLiteral("Ne najdem !")); }
 
 }  // namespace zox

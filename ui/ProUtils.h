@@ -41,8 +41,10 @@ QStringList ResolveProgram(const QString& program, const QString& params);
 // or a number of 32 or less when the program was not started.
 int RunProgram(const QString& program, const QString& params, const QString& folder, int showMode);
 
-// Menu commands. Each shows an information message when the program cannot be started.
-void Pravila1Click();                    // "Pomoč" > "ZOX pravila": the rules in the text editor
+// Menu commands. The code page 1250 files open in the program's own text window (a
+// desktop editor would take them for UTF-8); the manual goes to the word processor.
+// Each shows an information message when its file or program is not found.
+void Pravila1Click();                    // "Pomoč" > "ZOX pravila": Dir.Rules + "Zox_rules.txt"
 void Navodila1Click();                   // "Pomoč" > "Navodila za uporabo": the manual in the word processor
 void Uredi2Click(const QString& call);   // "Urejanje" > "Log" > "Uredi": the listing, ListingPath(call)
 void Uredi1Click(const QString& call);   // "Urejanje" > "Zbirni list" > "Uredi": the sheet, SummaryPath(call)

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPolygonF>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -39,6 +41,77 @@ QPolygonF Diamond(QPointF centre, double degrees, double length, double tail, do
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Placement
+
+namespace {
+
+constexpr int kGap = 8;
+// The window manager's frame is not known before a window is first shown.
+const QSize kFrameAllowance(12, 36);
+
+QSize FrameSize(const QWidget* w)
+{
+    const QSize decoration = w->frameGeometry().size() - w->size();
+    return w->size() + (decoration.isEmpty() ? kFrameAllowance : decoration);
+}
+
+QRect AvailableFor(const QWidget* w)
+{
+    const QScreen* s = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+int Clamp(int v, int low, int high) { return std::max(low, std::min(v, high)); }
+
+}  // namespace
+
+QPoint MainFirstPosition(const QSize& mainFrame, const QSize& clockFrame, const QRect& screen)
+{
+    auto centred = [](int size, int start, int length) { return start + std::max(0, (length - size) / 2); };
+    const int sideBySide = mainFrame.width() + kGap + clockFrame.width();
+    if (sideBySide <= screen.width())
+        return {centred(sideBySide, screen.left(), screen.width()), centred(mainFrame.height(), screen.top(), screen.height())};
+    const int stacked = mainFrame.height() + kGap + clockFrame.height();
+    const int top = stacked <= screen.height() ? centred(stacked, screen.top(), screen.height())
+                                               : centred(mainFrame.height(), screen.top(), screen.height());
+    return {centred(mainFrame.width(), screen.left(), screen.width()), top};
+}
+
+QPoint ClockFirstPosition(const QRect& mainFrame, const QSize& clockFrame, const QRect& screen)
+{
+    const int maxLeft = screen.right() + 1 - clockFrame.width();
+    const int maxTop = screen.bottom() + 1 - clockFrame.height();
+    const int besideTop = Clamp(mainFrame.top(), screen.top(), std::max(screen.top(), maxTop));
+    const int besideLeft = Clamp(mainFrame.left(), screen.left(), std::max(screen.left(), maxLeft));
+    if (const int x = mainFrame.right() + 1 + kGap; x <= maxLeft) return {x, besideTop};
+    if (const int y = mainFrame.bottom() + 1 + kGap; y <= maxTop) return {besideLeft, y};
+    if (const int x = mainFrame.left() - kGap - clockFrame.width(); x >= screen.left()) return {x, besideTop};
+    if (const int y = mainFrame.top() - kGap - clockFrame.height(); y >= screen.top()) return {besideLeft, y};
+    return {std::max(screen.left(), maxLeft), std::max(screen.top(), maxTop)};
+}
+
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& screens)
+{
+    if (screens.isEmpty()) return frame.topLeft();
+    // Enough to see it and to drag it by its title bar.
+    const QSize enough(std::min(frame.width(), 60), std::min(frame.height(), 20));
+    for (const QRect& s : screens) {
+        const QRect seen = s.intersected(frame);
+        if (seen.width() >= enough.width() && seen.height() >= enough.height()) return frame.topLeft();
+    }
+    auto distance = [&](const QRect& s) {
+        const QPoint c = frame.center();
+        const int dx = std::max({s.left() - c.x(), 0, c.x() - s.right()});
+        const int dy = std::max({s.top() - c.y(), 0, c.y() - s.bottom()});
+        return qint64(dx) * dx + qint64(dy) * dy;
+    };
+    const QRect s = *std::min_element(screens.begin(), screens.end(),
+                                      [&](const QRect& a, const QRect& b) { return distance(a) < distance(b); });
+    return {Clamp(frame.left(), s.left(), std::max(s.left(), s.right() + 1 - frame.width())),
+            Clamp(frame.top(), s.top(), std::max(s.top(), s.bottom() + 1 - frame.height()))};
+}
 
 // ---------------------------------------------------------------------------------------
 // THamUra
@@ -209,6 +282,25 @@ void TUra::setLeft(int left) { move(left, y()); }
 void TUra::setTop(int top) { move(x(), top); }
 void TUra::setWidth(int width) { resize(width, height()); }
 void TUra::setHeight(int height) { resize(width(), height); }
+
+void TUra::PlaceBeside(const QWidget* main)
+{
+    move(ClockFirstPosition(QRect(main->pos(), FrameSize(main)), FrameSize(this), AvailableFor(main)));
+}
+
+void PlaceAtFirstStart(QWidget* main, TUra* clock, bool mainPlaced)
+{
+    if (!mainPlaced && !main->isMaximized())
+        main->move(MainFirstPosition(FrameSize(main), FrameSize(clock), AvailableFor(main)));
+    clock->PlaceBeside(main);
+}
+
+void TUra::KeepOnScreen()
+{
+    QList<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens()) screens << s->availableGeometry();
+    move(zox::KeepOnScreen(QRect(pos(), FrameSize(this)), screens));
+}
 
 void TUra::HamUraGetTime(QTime& time)
 {

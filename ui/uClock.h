@@ -68,6 +68,23 @@ private:
     QTimer* timer_ = nullptr;
 };
 
+// Where the windows go at the first start, in frame coordinates on a screen's free area.
+// The main window is centred, together with the clock beside it where they fit side by
+// side (else one above the other).
+QPoint MainFirstPosition(const QSize& mainFrame, const QSize& clockFrame, const QRect& screen);
+// The clock beside the main window, never over it where the screen has room: to its
+// right, else below it, else to its left or above it; with no room anywhere, in the
+// screen's lower right corner, away from the main window's menus.
+QPoint ClockFirstPosition(const QRect& mainFrame, const QSize& clockFrame, const QRect& screen);
+// A stored window position kept where it can be seen and taken by its title: unchanged
+// when enough of the window lies on one of the screens, else moved onto the nearest one.
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& screens);
+
+class TUra;
+// The first start: the main window (unless its placement was restored) and the clock
+// beside it, placed before they are shown.
+void PlaceAtFirstStart(QWidget* main, TUra* clock, bool mainPlaced);
+
 // The clock's floating tool window.
 class TUra : public QWidget {
     Q_OBJECT
@@ -92,6 +109,11 @@ public:
     void setTop(int top);
     void setWidth(int width);
     void setHeight(int height);
+
+    // First start: beside `main` (see ClockFirstPosition). Later starts: the restored
+    // position, kept on a screen.
+    void PlaceBeside(const QWidget* main);
+    void KeepOnScreen();
 
     // In UTC mode the clock shows UTC instead of local time.
     void HamUraGetTime(QTime& time);

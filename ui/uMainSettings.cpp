@@ -26,7 +26,10 @@ void TMainFrm::RestoreSettings()
             QString pos = ini.ReadString(S, "NormPos" + ScreenSuffix(), QString());
             if (pos.isEmpty()) pos = ini.ReadString(S, "NormPos", QString());
             const QRect r = RectFromText(pos);
-            if (ini.ReadInteger(S, "PixelsPerInch", 0) == ScreenPixelsPerInch() && !r.isEmpty()) setGeometry(r);
+            if (ini.ReadInteger(S, "PixelsPerInch", 0) == ScreenPixelsPerInch() && !r.isEmpty()) {
+                setGeometry(r);
+                m_placementRestored = true;
+            }
             if (showCmd == 3) setWindowState(windowState() | Qt::WindowMaximized);
             else if (showCmd == 2) setWindowState(windowState() | Qt::WindowMinimized);
         }

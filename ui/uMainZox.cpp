@@ -46,6 +46,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyleOption>
 #include <QTableView>
 #include <QToolBar>
 #include <QToolButton>
@@ -61,6 +62,18 @@ namespace {
 const char* const kTitle = "Zox prvenstvo ";
 const QStringList kBands{"160", "80", "40", "20", "15", "10"};
 const char* const kInfoTexts[] = {"", "No table Open !", "Dupe !", "New Multiplier !"};
+
+// The width a line edit needs to show `text` whole, in its own font and style.
+int LineEditWidthFor(const QLineEdit* e, const QString& text)
+{
+    QStyleOptionFrame opt;
+    opt.initFrom(e);
+    opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+    const QRect contents = e->style()->subElementRect(QStyle::SE_LineEditContents, &opt, e);
+    const QMargins m = e->textMargins();
+    // Two pixels each side inside the contents and one for the cursor, as the field draws.
+    return QFontMetrics(e->font()).horizontalAdvance(text) + (e->width() - contents.width()) + m.left() + m.right() + 5;
+}
 
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, QWidget* buddy)
 {
@@ -365,6 +378,12 @@ void TMainFrm::buildEntryPanel()
     edUtc->setInputMask("90:00:00");
     edUtc->setMaxLength(8);
     field(edUtc, "edUtc", 135, 58, 66);
+    // The time field shows all of "23:59:59" in the font that stands in; the room comes
+    // from the date field, which has more than its date needs.
+    if (const int extra = LineEditWidthFor(edUtc, "23:59:59") - edUtc->width(); extra > 0) {
+        edDate->resize(edDate->width() - extra, edDate->height());
+        edUtc->setGeometry(edUtc->x() - extra, edUtc->y(), edUtc->width() + extra, edUtc->height());
+    }
     cbMode = new QComboBox(Panel1);
     cbMode->addItems({"CW", "SSB"});
     field(cbMode, "cbMode", 205, 58, 60);
@@ -402,7 +421,7 @@ void TMainFrm::buildEntryPanel()
     Button2->setGeometry(454, 117, 75, 25);
 
     makeLabel(Panel1, "D&atum", 8, 40, edDate);
-    makeLabel(Panel1, "&Gmt", 135, 40, edUtc);
+    makeLabel(Panel1, "&Gmt", edUtc->x(), 40, edUtc);
     makeLabel(Panel1, "&Vrsta\noddaje", 205, 26, cbMode);
     makeLabel(Panel1, "&Band", 272, 40, cbBand);
     makeLabel(Panel1, "&Oddan\nraport", 337, 26, edRstS);
@@ -439,9 +458,9 @@ void TMainFrm::buildEntryPanel()
     };
     auto title = [&](const QString& text, int x, int y, const char* style) {
         auto* l = new QLabel(text, Panel3);
-        l->setGeometry(x, y, 60, 18);
         l->setStyleSheet(style);
         l->setFont(fieldFont);
+        l->setGeometry(x, y, qMax(60, l->sizeHint().width()), 18);  // wider where the font needs it
         return l;
     };
     const char* head = "color: rgb(128,64,64);";
@@ -470,23 +489,43 @@ void TMainFrm::buildEntryPanel()
     Statistika->setObjectName("Statistika");
     Statistika->setGeometry(272, 92, 171, 97);
     Statistika->setStyleSheet("QGroupBox { color: grey; }");
-    auto stat = [&](const QString& caption, const char* name, int x) {
+    QFont small = labelFont;
+    small.setPixelSize(11);  // three titles share the group's width
+    const QStringList captions{"Prva ura", "Druga ura", "Povprečje"};
+    QList<QLabel*> titles;
+    int titlesWidth = 0;
+    for (const QString& caption : captions) {
         auto* t = new QLabel(caption, Statistika);
-        t->setGeometry(x, 22, 55, 18);
         t->setStyleSheet("color: maroon;");
-        QFont small = labelFont;
-        small.setPixelSize(11);  // three titles share 171 pixels, whatever font stands in
         t->setFont(small);
+        t->resize(t->sizeHint().width(), 18);
+        titlesWidth += t->width();
+        titles << t;
+    }
+    // Whatever font stands in, the titles keep a gap between them: the group grows to
+    // the left, into free space, when its design width is too small.
+    const int margin = 6, minGap = 6;
+    const int needed = titlesWidth + 2 * minGap + 2 * margin;
+    if (needed > Statistika->width())
+        Statistika->setGeometry(Statistika->geometry().right() + 1 - needed, 92, needed, 97);
+    const int gap = (Statistika->width() - 2 * margin - titlesWidth) / 2;
+    QList<QLabel*> values;
+    int x = margin;
+    for (int i = 0; i < titles.size(); ++i) {
+        titles[i]->move(x, 22);
         auto* l = new QLabel("0", Statistika);
-        l->setObjectName(name);
-        l->setGeometry(x, 48, 50, 18);
+        l->setGeometry(x, 48, qMax(50, titles[i]->width()), 18);
         l->setStyleSheet("color: blue;");
         l->setFont(fieldFont);
-        return l;
-    };
-    lblPrvaUra = stat("Prva ura", "lblPrvaUra", 6);
-    lblDrugaUra = stat("Druga ura", "lblDrugaUra", 60);
-    lblPovprecje = stat("Povprečje", "lblPovprecje", 114);
+        values << l;
+        x += titles[i]->width() + gap;
+    }
+    lblPrvaUra = values[0];
+    lblDrugaUra = values[1];
+    lblPovprecje = values[2];
+    lblPrvaUra->setObjectName("lblPrvaUra");
+    lblDrugaUra->setObjectName("lblDrugaUra");
+    lblPovprecje->setObjectName("lblPovprecje");
 
     QWidget::setTabOrder(edDate, edUtc);
     QWidget::setTabOrder(edUtc, cbMode);
@@ -537,10 +576,17 @@ void TMainFrm::buildGrid()
     QFont titleFont("MS Sans Serif");
     titleFont.setPointSize(10);
     LogGrid->horizontalHeader()->setFont(titleFont);
-    // The design widths, but never narrower than a column's title in the font that stands in.
+    // The design widths, but never narrower than a column's title in the font that stands
+    // in; the columns of the default width take what their values need, so that every
+    // column shows at the window's first-start width.
     const QFontMetrics titleMetrics(titleFont);
-    for (int i = 0; i < cols.size(); ++i)
-        if (cols[i].width > 0) LogGrid->setColumnWidth(i, qMax(cols[i].width, titleMetrics.horizontalAdvance(cols[i].title) + 12));
+    const QFontMetrics valueMetrics(gridFont);
+    const QHash<QString, QString> widestValue{{"Date", "00.00.0000"}, {"Utc", "00:00:00"}, {"Call", "S59ABC/P"}};
+    for (int i = 0; i < cols.size(); ++i) {
+        const int title = titleMetrics.horizontalAdvance(cols[i].title) + 12;
+        const int value = valueMetrics.horizontalAdvance(widestValue.value(cols[i].field)) + 12;
+        LogGrid->setColumnWidth(i, qMax(cols[i].width > 0 ? cols[i].width : value, title));
+    }
     QPalette p = LogGrid->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Button));
     LogGrid->setPalette(p);
@@ -624,6 +670,8 @@ void TMainFrm::FormShow()
     ShowRates(0, 0, 0);
     RefreshKeyerFields();
     SetHelpFile(Dir.Help + "Zox.hlp");
+    if (m_clockRestored) Ura->KeepOnScreen();
+    else PlaceAtFirstStart(this, Ura, m_placementRestored);
     Ura->show();
 }
 
@@ -950,7 +998,8 @@ void TMainFrm::EnterHisMulti()
 void TMainFrm::RestoreClockProperties(const IniFile& ini)
 {
     const QString S = "TMainFrm";
-    if (ini.ValueExists(S, "Ura_Left") || ini.ValueExists(S, "Ura_Top"))
+    m_clockRestored = ini.ValueExists(S, "Ura_Left") || ini.ValueExists(S, "Ura_Top");
+    if (m_clockRestored)
         Ura->move(ini.ReadInteger(S, "Ura_Left", Ura->left()), ini.ReadInteger(S, "Ura_Top", Ura->top()));
     if (ini.ValueExists(S, "Ura_Height")) Ura->setHeight(ini.ReadInteger(S, "Ura_Height", Ura->height()));
     if (ini.ValueExists(S, "Ura_Width")) Ura->setWidth(ini.ReadInteger(S, "Ura_Width", Ura->width()));

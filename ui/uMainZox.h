@@ -267,6 +267,8 @@ private:
     bool m_settingsSaved = false;
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
+    bool m_placementRestored = false;  // the settings held the window's placement
+    bool m_clockRestored = false;      // and the clock's position
 };
 
 }  // namespace zox

@@ -3,18 +3,27 @@
 #include "keyer/zlportio.h"
 #include "log/uData.h"
 #include "ui/ProgramExit.h"
+#include "ui/base/Translation.h"
 #include "ui/uMainZox.h"
 
 #include <QApplication>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
     // Before anything can key the transmitter: a crash still lets the key go.
     zox::InstallFatalKeyRelease();
     zox::ZlPortIoStart();
-    zox::BuildFolderTable();
+    const zox::FolderRoots roots = zox::ProgramFolderRoots();
+    zox::BuildFolderTable(roots.shipped, roots.own);
+    // A folder that cannot be made shows up when a file in it is opened; say so here too.
+    for (const QString& problem : zox::PrepareOperatorFolders(roots))
+        std::fprintf(stderr, "zox: %s\n", problem.toLocal8Bit().constData());
     QApplication app(argc, argv);
     QApplication::setApplicationName("Zox");
+    QApplication::setDesktopFileName("zox");
+    zox::InstallSloveneTranslation();
     zox::DataFrm();
     zox::TMainFrm w;
     zox::CloseOnTermSignals(w);

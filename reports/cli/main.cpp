@@ -48,6 +48,14 @@ const char kHelp[] =
     "worked out by the contest's rule from the calls, modes and year numbers\n"
     "in the log.\n"
     "\n"
+    "A LOG or OUT given by a bare name (no folder in it) is the program's own, as\n"
+    "in the program: the log in its Data folder, the listing and the summary sheet\n"
+    "in its Txt folder, the ADIF file in its Adif folder, the Cabrillo file in its\n"
+    "Cabrillo folder. These folders are beside the program when it runs from its\n"
+    "build folder or a portable copy, and under $XDG_DATA_HOME/zox (or\n"
+    "~/.local/share/zox) once it is installed. Write ./NAME for a file in the\n"
+    "current folder.\n"
+    "\n"
     "LOG must be a log file of the program and must not be open in the program.\n"
     "On any error (LOG missing or not a log, OUT not writable or the log\n"
     "itself, settings file unreadable) a one-line message goes to standard\n"
@@ -94,8 +102,17 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString command = args[0];
-    const QString log = QFileInfo(args[1]).absoluteFilePath();
-    const QString out = QFileInfo(args[2]).absoluteFilePath();
+    // The same folders as the program's.
+    const FolderRoots roots = ProgramFolderRoots();
+    BuildFolderTable(roots.shipped, roots.own);
+    PrepareOperatorFolders(roots);  // a folder it cannot make shows as a file it cannot write
+    auto place = [](const QString& name, const QString& folder) {
+        return QFileInfo(name.contains(u'/') ? name : folder + name).absoluteFilePath();
+    };
+    const QString log = place(args[1], Dir.Data);
+    const QString out = place(args[2], command == QLatin1String("adif")       ? Dir.Adif
+                                       : command == QLatin1String("cabrillo") ? Dir.Cabrillo
+                                                                              : Dir.Txt);
 
     try {
         IniFile ini(SettingsFilePath());

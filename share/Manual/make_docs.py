@@ -8,7 +8,8 @@ writes
                                  text editor shows the other files of the program;
   share/Manual/Zox_navodila.doc from Zox_navodila.src.txt: RTF under the .doc name,
                                  which the word processors open;
-  share/Help/emblem.png         the emblem, 207 x 230, drawn with ImageMagick.
+  share/Help/emblem.png         the emblem, 207 x 230, drawn with ImageMagick;
+  share/Icons/zox.png           the desktop icon: the emblem on a 256 x 256 square.
 
 Source markup of the manual, one block per paragraph (blank lines between):
   = Title             the document's title; the next line is its subtitle
@@ -222,6 +223,20 @@ def make_emblem():
     pathlib.Path(str(target) + ".tmp").replace(target)
 
 
+def make_icon():
+    """The emblem centred on a transparent square, as desktops want their icons."""
+    target = SHARE / "Icons" / "zox.png"
+    target.parent.mkdir(exist_ok=True)
+    corners = []
+    for corner in ("0,0", "206,0", "0,229", "206,229"):  # the white around the shield goes
+        corners += ["-draw", "color %s floodfill" % corner]
+    subprocess.run(["convert", str(SHARE / "Help" / "emblem.png"), "-alpha", "set", "-fuzz", "4%", "-fill", "none",
+                    *corners, "-background", "none", "-gravity", "center",
+                    "-resize", "230x230", "-extent", "256x256", "-depth", "8", "-strip",
+                    "png:" + str(target) + ".tmp"], check=True)
+    pathlib.Path(str(target) + ".tmp").replace(target)
+
+
 # ---------------------------------------------------------------- common
 
 
@@ -237,6 +252,7 @@ def main():
     make_rules()
     make_manual()
     make_emblem()
+    make_icon()
     print("wrote", (SHARE / "Help" / "emblem.png").relative_to(SHARE.parent))
     return 0
 

@@ -2,6 +2,8 @@
 #include "ReportLogs.h"
 
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringEncoder>
 
@@ -30,13 +32,16 @@ protected:
         f.write(enc(text));
     }
 
-    Result run(const QStringList& args)
+    Result run(const QStringList& args, const QString& exe = ZOX_EXPORT_EXE, const QString& dataHome = QString(),
+               const QString& folder = QString())
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", config.path());
+        if (!dataHome.isEmpty()) env.insert("XDG_DATA_HOME", dataHome);
         p.setProcessEnvironment(env);
-        p.start(ZOX_EXPORT_EXE, args);
+        if (!folder.isEmpty()) p.setWorkingDirectory(folder);
+        p.start(exe, args);
         Result r;
         if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return r;
         r.exitCode = p.exitCode();
@@ -148,6 +153,43 @@ TEST_F(ExportCli, UnreadableSettingsAreAnError)
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "zox-export: Unable to read " + QFile::encodeName(config.filePath("Zox.ini")) + "\n");
     EXPECT_FALSE(QFile::exists(log.path("out")));
+}
+
+// Installed, a bare name is the program's own file under the data home, as in the
+// program; a name with a folder in it is taken as it stands.
+TEST_F(ExportCli, BareNamesAreTheProgramsOwnFiles)
+{
+    writeSettings(kOperator);
+    QTemporaryDir root;
+    const QString bin = root.filePath("usr/bin/zox-export");
+    ASSERT_TRUE(QDir().mkpath(root.filePath("usr/bin")));
+    ASSERT_TRUE(QDir().mkpath(root.filePath("usr/share/zox/Help")));
+    ASSERT_TRUE(QFile::copy(ZOX_EXPORT_EXE, bin));
+    const QString own = root.filePath("home/data/zox/");
+    ASSERT_TRUE(QDir().mkpath(own + "Data"));
+    TestLog log(contestQsos());
+    log.close();
+    ASSERT_TRUE(QFile::copy(log.logPath(), own + "Data/contest.DAT"));
+    const QString cwd = root.filePath("cwd");
+    ASSERT_TRUE(QDir().mkpath(cwd));
+
+    struct Case { QStringList args; QString written; } cases[] = {
+        {{"summary", "contest.DAT", "S59ABC.sum"}, own + "Txt/S59ABC.sum"},
+        {{"listing", "contest.DAT", "S59ABC.txt"}, own + "Txt/S59ABC.txt"},
+        {{"adif", "contest.DAT", "contest.adi"}, own + "Adif/contest.adi"},
+        {{"summary", own + "Data/contest.DAT", "./here.sum"}, cwd + "/here.sum"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Result r = run(c.args, bin, root.filePath("home/data"), cwd);
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        EXPECT_GT(QFileInfo(c.written).size(), 0);
+    }
+    EXPECT_EQ(QDir(root.filePath("usr/share/zox")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"Help"});
+    // A bare log name that is not there names the file it looked for.
+    const Result r = run({"summary", "none.DAT", "x.sum"}, bin, root.filePath("home/data"), cwd);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QFile::encodeName(own + "Data/none.DAT"))) << r.err.constData();
 }
 
 TEST_F(ExportCli, HelpSaysHowToUseIt)

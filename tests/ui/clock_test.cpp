@@ -267,6 +267,95 @@ private slots:
         QCOMPARE(t.w->HamUra->mode(), THamUra::Mode::Digital);
     }
 
+    // ---- where the window goes
+
+    void firstPositionBesideTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QPoint>("clock");
+        const QSize clock(319, 167);
+        QTest::newRow("room on the right") << QRect(0, 0, 1920, 1080) << QRect(300, 200, 799, 635) << QPoint(1107, 200);
+        QTest::newRow("right, on a second screen")
+            << QRect(1920, 0, 1280, 1024) << QRect(1950, 100, 799, 635) << QPoint(2757, 100);
+        QTest::newRow("no room right: below") << QRect(0, 0, 1024, 1024) << QRect(100, 30, 799, 635) << QPoint(100, 673);
+        QTest::newRow("below, kept on the screen") << QRect(0, 0, 1024, 1024) << QRect(800, 30, 799, 635)
+                                                   << QPoint(1024 - 319, 673);
+        QTest::newRow("main on the right: left of it") << QRect(0, 0, 1280, 800) << QRect(470, 0, 799, 635)
+                                                       << QPoint(143, 0);
+        QTest::newRow("top of a tall clock kept on screen")
+            << QRect(0, 0, 1280, 700) << QRect(10, 600, 799, 100) << QPoint(817, 700 - 167);
+        Q_UNUSED(clock);
+    }
+    void firstPositionBesideTheMainWindow()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, main);
+        QFETCH(QPoint, clock);
+        const QSize size(319, 167);
+        const QPoint at = ClockFirstPosition(main, size, screen);
+        QCOMPARE(at, clock);
+        const QRect placed(at, size);
+        QVERIFY(!placed.intersects(main));  // never over it
+        QVERIFY(screen.contains(placed));
+    }
+
+    void noRoomAnywhereKeepsClearOfTheMenus()
+    {
+        const QRect screen(0, 0, 800, 600);
+        const QRect main(0, 0, 799, 611);  // the main window fills the screen
+        const QSize size(319, 167);
+        const QRect placed(ClockFirstPosition(main, size, screen), size);
+        QCOMPARE(placed.bottomRight(), screen.bottomRight());
+        QVERIFY(placed.top() > main.top() + 100);  // the menu bar and the toolbars stay free
+    }
+
+    void mainWindowAndClockFitTogetherAtFirstStart_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<bool>("sideBySide");
+        QTest::newRow("wide") << QRect(0, 0, 1920, 1080) << true;
+        QTest::newRow("wide, with a panel on the left") << QRect(64, 27, 1856, 1053) << true;
+        QTest::newRow("narrow and tall") << QRect(0, 0, 1024, 1200) << false;
+    }
+    void mainWindowAndClockFitTogetherAtFirstStart()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(bool, sideBySide);
+        const QSize mainSize(799, 635), clockSize(319, 167);
+        const QRect main(MainFirstPosition(mainSize, clockSize, screen), mainSize);
+        const QRect clock(ClockFirstPosition(main, clockSize, screen), clockSize);
+        QVERIFY(screen.contains(main));
+        QVERIFY(screen.contains(clock));
+        QVERIFY(!clock.intersects(main));
+        QCOMPARE(clock.left() > main.right(), sideBySide);
+        QCOMPARE(clock.top() > main.bottom(), !sideBySide);
+        // The pair is centred.
+        const QRect both = main.united(clock);
+        QVERIFY(qAbs((both.left() - screen.left()) - (screen.right() - both.right())) <= 1);
+    }
+
+    void storedPositionKeptOnAScreen_data()
+    {
+        QTest::addColumn<QRect>("stored");
+        QTest::addColumn<QPoint>("shown");
+        // Two screens side by side: 1920 x 1080 and, to the right, 1280 x 1024.
+        QTest::newRow("on the first screen") << QRect(100, 100, 319, 167) << QPoint(100, 100);
+        QTest::newRow("on the second screen") << QRect(2500, 700, 319, 167) << QPoint(2500, 700);
+        QTest::newRow("partly off, still taken by its title") << QRect(1800, 1000, 319, 167) << QPoint(1800, 1000);
+        QTest::newRow("a screen that is gone") << QRect(3500, 300, 319, 167) << QPoint(3200 - 319, 300);
+        QTest::newRow("below every screen") << QRect(500, 1500, 319, 167) << QPoint(500, 1080 - 167);
+        QTest::newRow("above and left") << QRect(-900, -400, 319, 167) << QPoint(0, 0);
+        QTest::newRow("only a sliver shows") << QRect(-310, 50, 319, 167) << QPoint(0, 50);
+    }
+    void storedPositionKeptOnAScreen()
+    {
+        QFETCH(QRect, stored);
+        QFETCH(QPoint, shown);
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        QCOMPARE(KeepOnScreen(stored, screens), shown);
+    }
+
     void toggleAndClose()
     {
         Clock t(false);

@@ -11,6 +11,7 @@
 #include "letnice/uMultiWnd.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProUtils.h"
+#include "ui/TextEditorWnd.h"
 #include "ui/uClock.h"
 
 #include <QActionGroup>
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolBar>
@@ -177,6 +179,25 @@ struct Fx {
         QCOMPARE(lines.first(), QDir(folder).canonicalPath());
         QCOMPARE(lines.last(), file);
         QCOMPARE(t.dlg.count(), 0);
+    }
+
+    // A code page 1250 file for the text window.
+    void writeText(const QString& path)
+    {
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("To\xe8ke\r\n");
+    }
+    // The file shows in the program's own text window, and nothing was asked.
+    void checkTextWindow(const QString& path)
+    {
+        TTextEditorWnd* window = TextEditorFor(path);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Editor->toPlainText(), QString("Točke\n"));
+        QCOMPARE(t.dlg.count(), 0);
+        window->close();
     }
 
     // A log of five contacts, standing on the third so every move goes elsewhere.
@@ -423,16 +444,18 @@ QList<Command> buildCommands()
                      QCOMPARE(f.t.dlg.count(), 0);
                      QVERIFY(QFileInfo(Dir.Txt + call + ".txt").size() > 0);
                  }}
-      << Command{"Urejanje > Log > Uredi", false, then(then(setCall, record), menu({"Urejanje", "Log", "Uredi"})),
-                 [call](Fx& f) { f.checkStarted(Dir.Prog, Dir.Txt + call + ".txt"); }}
+      << Command{"Urejanje > Log > Uredi", false,
+                 then(then(setCall, [call](Fx& f) { f.writeText(Dir.Txt + call + ".txt"); }), menu({"Urejanje", "Log", "Uredi"})),
+                 [call](Fx& f) { f.checkTextWindow(Dir.Txt + call + ".txt"); }}
       << Command{"Urejanje > Zbirni list > Kreiraj", true, then(setCall, menu({"Urejanje", "Zbirni list", "Kreiraj"})),
                  [call](Fx& f) {
                      QCOMPARE(f.t.dlg.count(), 0);
                      QVERIFY(QFileInfo(Dir.Txt + call + ".sum").size() > 0);
                  }}
       << Command{"Urejanje > Zbirni list > Uredi", false,
-                 then(then(setCall, record), menu({"Urejanje", "Zbirni list", "Uredi"})),
-                 [call](Fx& f) { f.checkStarted(Dir.Prog, Dir.Txt + call + ".sum"); }}
+                 then(then(setCall, [call](Fx& f) { f.writeText(Dir.Txt + call + ".sum"); }),
+                      menu({"Urejanje", "Zbirni list", "Uredi"})),
+                 [call](Fx& f) { f.checkTextWindow(Dir.Txt + call + ".sum"); }}
       << Command{"Urejanje > Adif", true, then([](Fx& f) { f.t.dlg.answerFile(QString()); }, menu({"Urejanje", "Adif"})),
                  [](Fx& f) {
                      QCOMPARE(f.t.dlg.count(), 1);
@@ -546,8 +569,9 @@ QList<Command> buildCommands()
                      QCOMPARE(HelpWindow()->OpenedHelpFile(), Dir.Help + "Zox.hlp");
                      HelpWindow()->close();
                  }}
-      << Command{"Pomoč > ZOX pravila", false, then(record, menu({"Pomoč", "ZOX pravila"})),
-                 [](Fx& f) { f.checkStarted(Dir.Rules, "Zox_rules.txt"); }}
+      << Command{"Pomoč > ZOX pravila", false,
+                 then([](Fx& f) { f.writeText(Dir.Rules + "Zox_rules.txt"); }, menu({"Pomoč", "ZOX pravila"})),
+                 [](Fx& f) { f.checkTextWindow(Dir.Rules + "Zox_rules.txt"); }}
       << Command{"Pomoč > Navodila za uporabo", false, then(record, menu({"Pomoč", "Navodila za uporabo"})),
                  [](Fx& f) { f.checkStarted(Dir.Prog + "Manual", "Zox_navodila.doc"); }}
       << Command{"Pomoč > Program", false, then(modal, menu({"Pomoč", "Program"})),

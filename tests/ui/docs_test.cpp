@@ -7,6 +7,7 @@
 #include "keyer/CwKeyerSetup.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProUtils.h"
+#include "ui/TextEditorWnd.h"
 #include "ui/base/MsgDlgSlo.h"
 #include "ui/base/ScriptedDialogs.h"
 #include "ui/uAbout.h"
@@ -18,6 +19,7 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStringDecoder>
@@ -179,87 +181,94 @@ private slots:
 
     // ---- the four document commands
 
-    void commandsStartTheirDocument_data()
+    void manualGoesToTheWordProcessor()
+    {
+        ProgramFolder p;
+        p.installed[QStringLiteral("lowriter")] = p.recorder();
+        ScriptedDialogs dlg;
+        Navodila1Click();
+        QCOMPARE(dlg.count(), 0);
+        QTRY_COMPARE(p.started(), (QStringList{QDir(Dir.Prog + "Manual").canonicalPath(), "Zox_navodila.doc", "--"}));
+    }
+
+    // The code page 1250 files open in the program's own text window, never in a
+    // desktop editor that would read them as UTF-8.
+    void codePageFilesOpenInTheTextWindow_data()
     {
         QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("program");  // the one installed
-        QTest::addColumn<QString>("folder");   // relative to the program folder
-        QTest::addColumn<QString>("file");     // relative to the program folder when it has a "/"
-        QTest::newRow("rules") << 0 << "gedit" << "Rules" << "Zox_rules.txt";
-        QTest::newRow("manual") << 1 << "lowriter" << "Manual" << "Zox_navodila.doc";
-        QTest::newRow("listing, empty call") << 2 << "kate" << "" << "Txt/.txt";
-        QTest::newRow("summary, empty call") << 3 << "xed" << "" << "Txt/.sum";
+        QTest::addColumn<QString>("call");
+        QTest::addColumn<QString>("file");  // relative to the program folder
+        QTest::newRow("rules") << 0 << "Q5OP" << "Rules/Zox_rules.txt";
+        QTest::newRow("listing") << 2 << "Q5OP" << "Txt/Q5OP.txt";
+        QTest::newRow("summary") << 3 << "Q5OP" << "Txt/Q5OP.sum";
+        QTest::newRow("listing, empty call") << 2 << "" << "Txt/.txt";
+        QTest::newRow("summary, empty call") << 3 << "" << "Txt/.sum";
+        // A portable call opens the files the reports were written to, inside Txt.
+        QTest::newRow("listing, portable call") << 2 << "S59ABC/P" << "Txt/S59ABC_P.txt";
+        QTest::newRow("summary, call leaving Txt") << 3 << "../../X" << "Txt/__X.sum";
     }
-    void commandsStartTheirDocument()
+    void codePageFilesOpenInTheTextWindow()
     {
         QFETCH(int, command);
-        QFETCH(QString, program);
-        QFETCH(QString, folder);
+        QFETCH(QString, call);
         QFETCH(QString, file);
         ProgramFolder p;
-        p.installed[program] = p.recorder();
+        p.installed[QStringLiteral("gedit")] = p.recorder();  // an editor is there, and stays unused
+        const QString path = Dir.Prog + file;
+        QVERIFY(WriteFile(path, "To\xe8ke in mno\x9eitelji\r\n"));
         ScriptedDialogs dlg;
-        RunCommand(command, QString());
+        RunCommand(command, call);
         QCOMPARE(dlg.count(), 0);
-        const QString expectedFile = file.contains('/') ? Dir.Prog + file : file;
-        QTRY_COMPARE(p.started(), (QStringList{QDir(Dir.Prog + folder).canonicalPath(), expectedFile, "--"}));
+        TTextEditorWnd* window = TextEditorFor(path);
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Editor->toPlainText(), QStringLiteral("Točke in množitelji\n"));
+        QTest::qWait(100);
+        QCOMPARE(p.started(), QStringList());
+        window->close();
     }
 
-    void reportFilesCarryTheCall()
-    {
-        ProgramFolder p;
-        p.installed[QStringLiteral("gedit")] = p.recorder();
-        RunCommand(2, QStringLiteral("Q5OP"));
-        QTRY_COMPARE(p.started().size(), 3);
-        RunCommand(3, QStringLiteral("Q5OP"));
-        QTRY_COMPARE(p.started().size(), 6);
-        QCOMPARE(p.started().at(1), Dir.Txt + "Q5OP.txt");
-        QCOMPARE(p.started().at(4), Dir.Txt + "Q5OP.sum");
-        // A portable call opens the files the reports were written to, inside Txt.
-        RunCommand(2, QStringLiteral("S59ABC/P"));
-        QTRY_COMPARE(p.started().size(), 9);
-        RunCommand(3, QStringLiteral("../../X"));
-        QTRY_COMPARE(p.started().size(), 12);
-        QCOMPARE(p.started().at(7), Dir.Txt + "S59ABC_P.txt");
-        QCOMPARE(p.started().at(10), Dir.Txt + "__X.sum");
-    }
-
-    void commandsSayWhenTheProgramIsMissing_data()
+    void aMissingFileIsReported_data()
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("message");
-        QTest::newRow("rules") << 0 << "Ne najdem !";
-        QTest::newRow("manual") << 1 << "Ne najdem !";
-        QTest::newRow("listing") << 2 << "Ne najdem";
-        QTest::newRow("summary") << 3 << "Ne najdem !";
+        QTest::addColumn<QString>("file");
+        QTest::newRow("rules") << 0 << "Ne najdem !" << "Rules/Zox_rules.txt";
+        QTest::newRow("listing") << 2 << "Ne najdem" << "Txt/Q5OP.txt";
+        QTest::newRow("summary") << 3 << "Ne najdem !" << "Txt/Q5OP.sum";
     }
-    void commandsSayWhenTheProgramIsMissing()
+    void aMissingFileIsReported()
     {
         QFETCH(int, command);
         QFETCH(QString, message);
-        ProgramFolder p;  // nothing installed
+        QFETCH(QString, file);
+        ProgramFolder p;
         ScriptedDialogs dlg;
         dlg.answerMessage(mrOk);
         RunCommand(command, QStringLiteral("Q5OP"));
         QCOMPARE(dlg.count(), 1);
         QCOMPARE(dlg.last().question, Q::Message);
-        QCOMPARE(dlg.last().text, message);
+        QCOMPARE(dlg.last().text, message + "\n" + Dir.Prog + file);
         QCOMPARE(dlg.last().kind, int(mtInformation));
         QCOMPARE(dlg.last().buttons, int(mbOK));
+        QVERIFY(!TextEditorFor(Dir.Prog + file));
     }
 
     void withoutWordProcessorOnlyTheManualFails()
     {
         ProgramFolder p;
         p.installed[QStringLiteral("gedit")] = p.recorder();
+        QVERIFY(WriteFile(Dir.Rules + "Zox_rules.txt", "Pravila\r\n"));
         ScriptedDialogs dlg;
         dlg.answerMessage(mrOk);
         Navodila1Click();
         QCOMPARE(dlg.count(), 1);
         QCOMPARE(dlg.last().text, QStringLiteral("Ne najdem !"));
+        QCOMPARE(dlg.last().kind, int(mtInformation));
         Pravila1Click();
         QCOMPARE(dlg.count(), 1);
-        QTRY_COMPARE(p.started().value(1), QStringLiteral("Zox_rules.txt"));
+        QVERIFY(TextEditorFor(Dir.Rules + "Zox_rules.txt"));
+        TextEditorFor(Dir.Rules + "Zox_rules.txt")->close();
     }
 
     // ---- the current help file and the help window

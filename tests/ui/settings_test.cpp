@@ -123,6 +123,37 @@ private slots:
         QVERIFY(!bytes.contains("\n\n") && bytes.count('\n') == bytes.count("\r\n"));
     }
 
+    // At the first start the clock stands beside the main window, clear of its menus;
+    // a stored position comes back, kept on a screen.
+    void clockPositionAtFirstAndLaterStarts()
+    {
+        Window t;
+        QVERIFY(QTest::qWaitForWindowExposed(t.w->Ura));
+        const QRect clock = t.w->Ura->frameGeometry();
+        const QRect screen = t.w->screen()->availableGeometry();
+        QVERIFY(screen.contains(clock));
+        for (QWidget* bar : QList<QWidget*>{t.w->menuBar(), t.w->SpeedBar1, t.w->DbBar}) {
+            const QRect onScreen(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+            QVERIFY2(!clock.intersects(onScreen), qPrintable(bar->objectName()));
+        }
+        // This screen is too narrow for the two side by side: the clock is below the main window.
+        QVERIFY(!clock.intersects(t.w->frameGeometry()));
+        QVERIFY2(clock.top() > t.w->frameGeometry().bottom(), qPrintable(QString("clock at %1,%2; main window ends at %3")
+                                                                        .arg(clock.left()).arg(clock.top())
+                                                                        .arg(t.w->frameGeometry().bottom())));
+        QCOMPARE(clock.left(), t.w->frameGeometry().left());
+
+        t.w->Ura->move(screen.left() + 40, screen.top() + 50);
+        restart(t);
+        QCOMPARE(t.w->Ura->pos(), QPoint(screen.left() + 40, screen.top() + 50));
+
+        // A position on a screen that is no longer there.
+        t.w->Ura->move(screen.right() + 3000, screen.top() + 50);
+        restart(t);
+        QVERIFY(screen.contains(t.w->Ura->frameGeometry()));
+        QCOMPARE(t.w->Ura->y(), screen.top() + 50);
+    }
+
     void placementAtAnotherPixelDensityIsIgnored()
     {
         Window t;

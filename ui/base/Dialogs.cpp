@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QStyle>
+#include <QTreeView>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -30,19 +33,10 @@ public:
     QString fileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
                      bool mustExist, bool confirmOverwrite) override
     {
-        QFileDialog dlg(parent, title, dir, QtNameFilter(filter));
-        dlg.setObjectName(QStringLiteral("FileDlg"));
-#ifndef Q_OS_WIN
-        // Qt's own dialog matches the patterns without regard to case, so "*.DAT" also
-        // finds "log.dat"; the desktop's native one would not.
-        dlg.setOption(QFileDialog::DontUseNativeDialog);
-#endif
-        dlg.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        dlg.setAcceptMode(confirmOverwrite ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
-        if (dlg.exec() != QDialog::Accepted)
+        const std::unique_ptr<QFileDialog> dlg = CreateFileDialog(parent, title, dir, filter, mustExist, confirmOverwrite);
+        if (dlg->exec() != QDialog::Accepted)
             return {};
-        const QStringList files = dlg.selectedFiles();
+        const QStringList files = dlg->selectedFiles();
         return files.isEmpty() ? QString() : files.first();
     }
 
@@ -85,6 +79,42 @@ public:
     }
 };
 
+// Gives the file list's columns the room of their titles when the dialog shows (the
+// dialog puts back the widths of its last use first), and keeps every column in view:
+// the file name column gives up what it can, the window grows by the rest.
+class ColumnFitter final : public QObject {
+public:
+    ColumnFitter(QTreeView* view, QWidget* dialog) : QObject(dialog), view_(view) { dialog->installEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) fit(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    void fit(QWidget* dialog)
+    {
+        QHeaderView* header = view_->header();
+        const QFontMetrics fm(header->font());
+        const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int i = 0; i < header->count(); ++i) {
+            const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
+            const int need = fm.horizontalAdvance(text) + 4 * margin + 16;  // and the sort arrow
+            if (header->sectionSize(i) < need) header->resizeSection(i, need);
+        }
+        int excess = header->length() - view_->viewport()->width();
+        if (excess <= 0) return;
+        const int nameMinimum = 160;
+        const int fromName = qBound(0, header->sectionSize(0) - nameMinimum, excess);
+        header->resizeSection(0, header->sectionSize(0) - fromName);
+        excess -= fromName;
+        if (excess > 0) dialog->resize(dialog->width() + excess, dialog->height());
+    }
+
+    QTreeView* view_;
+};
+
 RealDialogs& Real()
 {
     static RealDialogs real;
@@ -94,6 +124,24 @@ RealDialogs& Real()
 DialogProvider* current = nullptr;
 
 }  // namespace
+
+std::unique_ptr<QFileDialog> CreateFileDialog(QWidget* parent, const QString& title, const QString& dir,
+                                              const QString& filter, bool mustExist, bool confirmOverwrite)
+{
+    auto dlg = std::make_unique<QFileDialog>(parent, title, dir, QtNameFilter(filter));
+    dlg->setObjectName(QStringLiteral("FileDlg"));
+#ifndef Q_OS_WIN
+    // Qt's own dialog matches the patterns without regard to case, so "*.DAT" also
+    // finds "log.dat"; the desktop's native one would not.
+    dlg->setOption(QFileDialog::DontUseNativeDialog);
+#endif
+    dlg->setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dlg->setAcceptMode(confirmOverwrite ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg->setOption(QFileDialog::DontConfirmOverwrite, !confirmOverwrite);
+    // The list's column titles are sized for English; the Slovene ones are longer.
+    if (auto* view = dlg->findChild<QTreeView*>(QStringLiteral("treeView"))) new ColumnFitter(view, dlg.get());
+    return dlg;
+}
 
 DialogProvider& Dialogs() { return current ? *current : Real(); }
 

@@ -6,6 +6,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QFileDialog;
 
 class QWidget;
 
@@ -36,6 +39,11 @@ public:
     // The default error display: a message box with the error's own text.
     virtual void showError(const QString& text) = 0;
 };
+
+// The file dialog the real provider shows, built but not shown: Qt's own dialog (it
+// speaks the program's language), Slovene column titles given their room.
+std::unique_ptr<QFileDialog> CreateFileDialog(QWidget* parent, const QString& title, const QString& dir,
+                                              const QString& filter, bool mustExist, bool confirmOverwrite);
 
 DialogProvider& Dialogs();                  // the current provider (the real one by default)
 void SetDialogProvider(DialogProvider* p);  // nullptr restores the real one; not owned
