@@ -1,7 +1,5 @@
 #include "keyer/Macros.h"
 
-#include "ui/base/Dialogs.h"
-
 namespace zox {
 
 MacroResult ExpandMacros(const QString& memory, const MacroContext& ctx)
@@ -56,36 +54,32 @@ void TMemorySender::Send(int slot)
     }
 
     if (h.IsDupe && h.IsDupe()) {
-        if (h.SendText) h.SendText(kDupeMessage);
-        if (h.ClearLine) h.ClearLine();
+        auto clear = [clearLine = h.ClearLine] {
+            if (clearLine) clearLine();
+        };
+        if (h.SendText) h.SendText(kDupeMessage, std::move(clear));
+        else clear();
         return;
     }
 
-    // The action is this send's own: a send nested inside SendText has its own.
+    // The action is this send's own, taken now: the hooks may change meanwhile.
     const MacroResult expanded =
         ExpandMacros(h.Memory ? h.Memory(slot) : QString(), h.Context ? h.Context() : MacroContext{});
-    if (h.SendText) h.SendText(expanded.Text);
-    // Stopped or not, the action follows.
-    switch (expanded.Action) {
-    case TAfterSend::GotoHisMulti:
-        if (h.FocusHisMulti) h.FocusHisMulti();
-        break;
-    case TAfterSend::Save:
-        if (h.Save) h.Save();
-        break;
-    case TAfterSend::None:
-        break;
-    }
-}
-
-bool EditMemory(TKeyerMemory& memory, int slot)
-{
-    if (slot < 1 || slot > 8) return false;
-    QString text = memory[slot];
-    if (!AskText(QStringLiteral("Spomin F") + QString::number(slot), QStringLiteral("Vpiši text"), text, 1))
-        return false;
-    memory[slot] = text.toUpper().left(kMemoryTextLimit);
-    return true;
+    auto act = [action = expanded.Action, focus = h.FocusHisMulti, save = h.Save] {
+        // Stopped or not, the action follows.
+        switch (action) {
+        case TAfterSend::GotoHisMulti:
+            if (focus) focus();
+            break;
+        case TAfterSend::Save:
+            if (save) save();
+            break;
+        case TAfterSend::None:
+            break;
+        }
+    };
+    if (h.SendText) h.SendText(expanded.Text, std::move(act));
+    else act();
 }
 
 }  // namespace zox

@@ -46,7 +46,9 @@ struct TMemorySendHooks {
     std::function<QString(int slot)> Memory;         // text of slot 1..8
     std::function<bool()> IsDupe;                     // the entry line's duplicate flag
     std::function<MacroContext()> Context;            // read at expansion time
-    std::function<void(const QString&)> SendText;     // returns when keyed or stopped
+    // Hands the text to the keyer and returns at once; `done` runs once it has
+    // been keyed or was stopped (at once when there is no keyer).
+    std::function<void(const QString& text, std::function<void()> done)> SendText;
     std::function<void()> ClearLine;                  // as "Počisti" when nothing is sent
     std::function<void()> FocusHisMulti;              // cursor to the received year number
     std::function<void()> Save;                       // as the "Shrani" button
@@ -54,10 +56,9 @@ struct TMemorySendHooks {
     std::function<void()> PlayVoice;                  // the spoken exchange, F1 in SSB
 };
 
-// The command behind F1..F8. Re-entrant: a key pressed while a memory is keyed
-// runs its own send inside the first (the keyer then stops the outer one), and
-// each send does its own after-send action when its SendText returns, the
-// inner one first.
+// The command behind F1..F8. Each send does its own after-send action when it
+// has ended or was stopped; a key pressed while a memory is keyed starts a
+// send that takes the place of the rest of the first, which then acts.
 class TMemorySender {
 public:
     explicit TMemorySender(TMemorySendHooks hooks = {}) : m_hooks(std::move(hooks)) {}
@@ -70,10 +71,5 @@ public:
 private:
     TMemorySendHooks m_hooks;
 };
-
-// Shift+Fn: asks for a new text of slot 1..8 ("Spomin Fn", "Vpiši text").
-// Confirming stores it in upper case, cut to kMemoryTextLimit characters;
-// cancelling keeps the old text. Returns whether a text was stored.
-bool EditMemory(TKeyerMemory& memory, int slot);
 
 }  // namespace zox

@@ -22,16 +22,47 @@ bool TRecordingPortDevice::DeviceIoControl(quint32 code, const quint8* in, std::
     record.Request = *request;
     if (code == kPortReadRequest) {
         if (!out || outSize < 4) return false;
-        record.Reply = m_readHandler ? m_readHandler(request->Port, request->Size)
-                                     : PortIdleValue(request->Size);
+        ReadHandler handler;
+        {
+            const std::lock_guard lock(m_mutex);
+            handler = m_readHandler;
+        }
+        // Outside the lock: a handler may look at what was recorded.
+        record.Reply = handler ? handler(request->Port, request->Size) : PortIdleValue(request->Size);
         for (int i = 0; i < 4; ++i) out[i] = static_cast<quint8>(record.Reply >> (8 * i));
     }
+    const std::lock_guard lock(m_mutex);
     m_records.push_back(record);
     return true;
 }
 
+void TRecordingPortDevice::SetReadHandler(ReadHandler handler)
+{
+    const std::lock_guard lock(m_mutex);
+    m_readHandler = std::move(handler);
+}
+
+void TRecordingPortDevice::Reserve(std::size_t count)
+{
+    const std::lock_guard lock(m_mutex);
+    m_records.reserve(count);
+}
+
+void TRecordingPortDevice::Clear()
+{
+    const std::lock_guard lock(m_mutex);
+    m_records.clear();
+}
+
+std::vector<TPortRecord> TRecordingPortDevice::Records() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_records;
+}
+
 std::vector<TPortRecord> TRecordingPortDevice::Writes() const
 {
+    const std::lock_guard lock(m_mutex);
     std::vector<TPortRecord> writes;
     std::copy_if(m_records.begin(), m_records.end(), std::back_inserter(writes),
                  [](const TPortRecord& r) { return r.IsWrite(); });

@@ -1,12 +1,14 @@
 #pragma once
 // A port device that carries nothing out: it keeps every request with the time
 // it arrived, and answers reads from a handler (all ones when there is none).
-// Used by tests on a virtual clock and by benchmarks on the real one.
+// Used by tests on a virtual clock and by benchmarks on the real one. The
+// keying thread records while a test reads, so every access is locked.
 
 #include "keyer/zlportio.h"
 
 #include <chrono>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace zox {
@@ -33,15 +35,16 @@ public:
     bool DeviceIoControl(quint32 code, const quint8* in, std::size_t inSize, quint8* out,
                          std::size_t outSize) override;
 
-    void SetReadHandler(ReadHandler handler) { m_readHandler = std::move(handler); }
-    void Reserve(std::size_t count) { m_records.reserve(count); }
-    void Clear() { m_records.clear(); }
+    void SetReadHandler(ReadHandler handler);
+    void Reserve(std::size_t count);
+    void Clear();
 
-    const std::vector<TPortRecord>& Records() const { return m_records; }
+    std::vector<TPortRecord> Records() const;
     std::vector<TPortRecord> Writes() const;
     bool Closed() const { return m_closed; }
 
 private:
+    mutable std::mutex m_mutex;
     Clock m_clock;
     bool m_opens;
     bool m_closed = false;

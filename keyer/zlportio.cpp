@@ -1,14 +1,19 @@
 #include "keyer/zlportio.h"
 
 #include "keyer/KeyRelease.h"
+#include "keyer/PiMutex.h"
 
 #include <atomic>
+#include <mutex>
 
 namespace zox {
 
 namespace {
 
+// The keying thread and the user-interface thread (key release) both reach
+// the device; a device request is short, so one lock serialises them.
 struct TPortLayer {
+    TPiMutex lock;
     std::unique_ptr<TPortDevice> device;
     bool ready = false;
 };
@@ -111,6 +116,7 @@ bool ZlPortIoStart(std::unique_ptr<TPortDevice> device)
 
     ZlPortIoEnd();
     TPortLayer& layer = Layer();
+    const std::lock_guard lock(layer.lock);
     ResetKeyUpTable();
     layer.device = std::move(device);
     layer.ready = layer.device && layer.device->Open();
@@ -121,7 +127,8 @@ bool ZlPortIoStart(std::unique_ptr<TPortDevice> device)
 void ZlPortIoEnd()
 {
     TPortLayer& layer = Layer();
-    if (layer.ready) ZlPortIoReleaseKey();
+    if (ZlPortIoReady()) ZlPortIoReleaseKey();
+    const std::lock_guard lock(layer.lock);
     g_signalDevice.store(nullptr);
     if (layer.ready && layer.device) layer.device->Close();
     layer.ready = false;
@@ -154,17 +161,22 @@ void ZlPortIoReleaseKeyFromSignal() noexcept
 
 bool ZlPortIoReady()
 {
-    return Layer().ready;
+    TPortLayer& layer = Layer();
+    const std::lock_guard lock(layer.lock);
+    return layer.ready;
 }
 
 TPortDevice* ZlPortIoDevice()
 {
-    return Layer().device.get();
+    TPortLayer& layer = Layer();
+    const std::lock_guard lock(layer.lock);
+    return layer.device.get();
 }
 
 void PortOut(quint32 port, quint32 size, quint32 value)
 {
     TPortLayer& layer = Layer();
+    const std::lock_guard lock(layer.lock);
     if (!layer.ready) return;
     const TPortRequestBlock block = EncodePortRequest({port, size, value});
     // The outcome is of no use to the keyer: a failed write is a dropped write.
@@ -174,6 +186,7 @@ void PortOut(quint32 port, quint32 size, quint32 value)
 quint32 PortIn(quint32 port, quint32 size)
 {
     TPortLayer& layer = Layer();
+    const std::lock_guard lock(layer.lock);
     if (!layer.ready) return PortIdleValue(size);
     const TPortRequestBlock block = EncodePortRequest({port, size, 0});
     // Start from all ones so a failed request reads as idle, never as closed contacts.

@@ -4,6 +4,8 @@
 // 12-byte request block) to the port device installed at layer start.
 // Not ready (no device, or it could not open): writes are dropped and reads
 // give all ones, which leaves the paddles idle. Nothing is reported to the user.
+// Any thread may make requests (the keying thread keys, the user-interface
+// thread lets the key go on the way out); they reach the device one at a time.
 
 #include <QtGlobal>
 #include <array>

@@ -2,8 +2,8 @@
 // For the voice tests: wave files of a given length, timers on a clock of the
 // test's own, and a player that reports the end of each file once its length
 // has passed on those timers.
-#include "keyer/VoiceExchange.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/VoiceExchange.h"
+#include "keyer/audio/WavSound.h"
 
 #include <QByteArray>
 #include <QFile>

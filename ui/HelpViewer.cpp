@@ -1,7 +1,7 @@
 #include "ui/HelpViewer.h"
 
 #include "app/uGlob.h"
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "ui/base/MsgDlgSlo.h"
 
 #include <QApplication>

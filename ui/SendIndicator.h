@@ -26,6 +26,8 @@ public:
     void Finish(int send);
 
     bool Sending() const { return m_send != 0; }
+    // The number of the send shown; 0: none.
+    int Current() const { return m_send; }
     // What is shown: the text without its speed markers.
     QString Shown() const { return m_shown; }
     // How many characters of Shown() have been sent before the current one.

@@ -1,19 +1,23 @@
-// The keyer as the main window works it: on and off, the poll tick, the
-// toolbar controls, the voice exchange, the sending indicator and the keyer's
-// keys in the settings file.
+// The keyer as the main window works it: on and off, its outputs, the
+// paddle characters, the toolbar controls, the voice exchange, the sending
+// indicator and the keyer's keys in the settings file. The keyer keys on a
+// thread of its own; everything here runs on the user-interface thread and
+// hears back from it through the keyer's callbacks.
 #include "app/IniFile.h"
 #include "app/UserSettings.h"
 #include "app/uGlob.h"
 #include "keyer/CwKeyer.h"
-#include "keyer/CwKeyerSetup.h"
 #include "keyer/KeyRelease.h"
+#include "keyer/KeyingSettings.h"
 #include "keyer/Macros.h"
-#include "keyer/VoiceExchange.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/SoundCardSidetone.h"
+#include "keyer/audio/VoiceExchange.h"
+#include "keyer/audio/WavSound.h"
+#include "ui/CwKeyerSetup.h"
+#include "ui/MemoryEdit.h"
 #include "ui/SendIndicator.h"
-#include "ui/base/Dialogs.h"
-#include "keyer/ThdTimer.h"
 #include "ui/base/CMEnable.h"
+#include "ui/base/Dialogs.h"
 #include "ui/uMainZox.h"
 
 #include <QAction>
@@ -21,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolButton>
@@ -29,8 +32,25 @@
 namespace zox {
 
 namespace {
+
 const QString S = kMainSection;
+
+// The same outputs, whatever the PTT timing.
+bool SameOutputs(TKeyingSettings a, TKeyingSettings b)
+{
+    a.Ptt = b.Ptt;
+    a.Loaded = b.Loaded;
+    return a == b;
 }
+
+// The clock a real keyer keys by, for the sound card to place its edges.
+KeyerPlatform& RealClock()
+{
+    static const std::unique_ptr<KeyerPlatform> clock = MakeRealKeyerPlatform(false);
+    return *clock;
+}
+
+}  // namespace
 
 KeyerSpinBox::KeyerSpinBox(QWidget* parent) : QSpinBox(parent)
 {
@@ -67,9 +87,6 @@ int KeyerSpinBox::valueFromText(const QString& text) const
 
 void TMainFrm::buildKeyer()
 {
-    TT = new TThreadedTimer(this);
-    TT->SetInterval(1);
-    TT->OnTimer = [this] { TTTimer(); };
     connect(Keyer1, &QAction::triggered, this, [this](bool checked) { checked ? KeyerEnable() : KeyerDisable(); });
     connect(AvtoEdit, &QAction::triggered, this, [this](bool checked) {
         if (!Keyer) { AvtoEdit->setChecked(false); return; }
@@ -125,18 +142,22 @@ void TMainFrm::buildKeyer()
     h.Memory = [this](int slot) { return Keyer ? Keyer->Memory()[slot] : QString(); };
     h.IsDupe = [this] { return DupeMark; };
     h.Context = [this] { return MacroContext{UserInfo.User.Call, edCall->text(), UserInfo.User.Multi}; };
-    h.SendText = [this](const QString& text) {
-        if (!Keyer) return;
+    h.SendText = [this](const QString& text, std::function<void()> done) {
+        if (!Keyer) {
+            if (done) done();
+            return;
+        }
         Voice->Stop();  // one message at a time
-        const int send = SendIndicator->Start(text);
-        // Sends nest: each shows its own progress while it runs.
-        const QPointer<TCwKeyer> keyer(Keyer);
-        auto outer = std::exchange(Keyer->OnCharacter, [this](int i) { SendIndicator->SetProgress(i); });
-        const auto done = qScopeGuard([&] {
-            if (keyer) keyer->OnCharacter = std::move(outer);
-            SendIndicator->Finish(send);
+        const int shown = SendIndicator->Start(text);
+        // The keyer reports the characters of its latest send only; the
+        // indicator may show a voice message started since.
+        Keyer->OnCharacter = [this, shown](int i) {
+            if (SendIndicator->Current() == shown) SendIndicator->SetProgress(i);
+        };
+        Keyer->SendText(text, [this, shown, done = std::move(done)](bool) {
+            SendIndicator->Finish(shown);
+            if (done) done();
         });
-        Keyer->SendText(text);
     };
     h.ClearLine = [this] {
         // As "Počisti" does when nothing is being sent.
@@ -170,16 +191,43 @@ void TMainFrm::ShowKeyerSetup()
 {
     if (!Keyer) return;
     const QPointer<TCwKeyer> keyer(Keyer);
-    ShowSetup(*Keyer, this);
+    TKeyingSettings keying = KeyingSettings;
+    const bool taken = ShowSetup(*Keyer, &keying, this);
     if (!keyer || keyer != Keyer) return;  // switched off while the dialog was open
     RefreshKeyerFields();
     KeyerSettings.TakeFrom(*Keyer);
+    if (!taken) return;
+    const bool newOutput = !SameOutputs(keying, KeyingSettings);
+    KeyingSettings = keying;
+    Keyer->SetPttTiming(KeyingSettings.Ptt);
+    if (newOutput) Keyer->SetOutput(MakeKeyOutput());
+}
+
+std::unique_ptr<TKeyOutput> TMainFrm::MakeKeyOutput()
+{
+    QStringList problems;
+    KeyerPlatform& clock = KeyerPlatformForTests ? *KeyerPlatformForTests : RealClock();
+    auto output = BuildKeyOutput(
+        KeyingSettings, SerialIoForTests ? *SerialIoForTests : SystemSerialIo(),
+        [&clock] { return std::make_unique<TSoundCardSidetone>(clock); }, problems);
+    // Keying goes on without what failed; the operator is told once.
+    if (!problems.isEmpty()) statusBar()->showMessage(problems.join(u' '));
+    return output;
+}
+
+void TMainFrm::FollowModeWithPaddles()
+{
+    if (KeyerOn && Keyer) Keyer->SetPaddlePoll(ModeIndex == 0);
 }
 
 void TMainFrm::KeyerEnable()
 {
     if (Keyer) return;
-    Keyer = new TCwKeyer(KeyerPlatformForTests, this);
+    Keyer = new TCwKeyer(KeyerPlatformForTests, MakeKeyOutput(), this);
+    Keyer->SetPttTiming(KeyingSettings.Ptt);
+    // Characters keyed with the paddles go to the end of the call, as typed there.
+    Keyer->OnPaddleChar = [this](const QString& ch) { edCall->setText(edCall->text() + ch); };
+    Keyer->OnFailure = [this](const QString& text) { statusBar()->showMessage(QStringLiteral("Taster: ") + text); };
     // The operator's memories and speeds, not a new keyer's; the tone and the
     // speaker as the toolbar shows them.
     if (KeyerSettings.Loaded) {
@@ -190,19 +238,19 @@ void TMainFrm::KeyerEnable()
     Enabler->EnableGroup("FGrup");
     KeyerOn = true;
     Keyer1->setChecked(true);
-    TT->SetEnabled(true);
+    Keyer->SetPaddlePoll(true);  // in either mode, until the mode next changes
     if (KeyerSettings.Loaded) RefreshKeyerFields();
 }
 
 void TMainFrm::KeyerDisable()
 {
     Enabler->DisableGroup("FGrup");
-    TT->SetEnabled(false);
     KeyerOn = false;
     Keyer1->setChecked(false);
-    // The keyer may be in the middle of a send further down the stack.
     if (TCwKeyer* k = std::exchange(Keyer, nullptr)) {
-        k->SetStop(true);
+        // Its thread ends now, with the key up; the object goes once this
+        // call is over, for a callback of it may be on the stack.
+        k->Shutdown();
         k->deleteLater();
     }
     // Tune may be held, or a send cut off inside an element.
@@ -240,17 +288,16 @@ void TMainFrm::PlayVoiceExchange()
     for (const QString& file : VoiceExchangeFiles(year)) paths << Dir.Wav + file;
     const int send = SendIndicator->Start(digits.join(u' '));
     Voice->OnFile = [this](int i) { SendIndicator->SetProgress(2 * i); };
-    Voice->OnDone = [this, send] { SendIndicator->Finish(send); };
+    // PTT on and its lead before the first word, where there is a PTT line.
+    Voice->Lead = [this](std::function<void()> start) {
+        if (Keyer) Keyer->VoiceStart(std::move(start));
+        else start();
+    };
+    Voice->OnDone = [this, send] {
+        SendIndicator->Finish(send);
+        if (Keyer) Keyer->VoiceEnd();  // PTT off after its tail
+    };
     Voice->Play(paths);
-}
-
-void TMainFrm::TTTimer()
-{
-    if (!Keyer) return;
-    Keyer->PollDot();
-    Keyer->PollDash();
-    QString ch;
-    if (Keyer && Keyer->ReadPaddleChar(ch)) edCall->setText(edCall->text() + ch);
 }
 
 void TMainFrm::SpeedStep(int delta)
@@ -280,6 +327,12 @@ void TMainFrm::RestoreKeyerKeys(const IniFile& ini)
 {
     // Read whether the keyer is on or not: switched on later, it is loaded from them.
     KeyerSettings = ReadKeyerSettings(ini, S);
+    const TKeyingSettings before = KeyingSettings;
+    KeyingSettings = ReadKeyingSettings(ini);
+    if (Keyer) {
+        Keyer->SetPttTiming(KeyingSettings.Ptt);
+        if (!SameOutputs(before, KeyingSettings)) Keyer->SetOutput(MakeKeyOutput());
+    }
     if (ini.ReadString(S, "Keyer Enabled", "1") == "0") {
         Enabler->DisableGroup("FGrup");
         Keyer1->setChecked(false);
@@ -292,8 +345,9 @@ void TMainFrm::RestoreKeyerKeys(const IniFile& ini)
 
 void TMainFrm::SaveKeyerKeys(IniFile& ini)
 {
-    if (!KeyerSettings.Loaded) return;  // never read: the file keeps its keys
-    WriteKeyerSettings(ini, S, KeyerSettings);
+    // Never read: the file keeps its keys.
+    if (KeyerSettings.Loaded) WriteKeyerSettings(ini, S, KeyerSettings);
+    if (KeyingSettings.Loaded) WriteKeyingSettings(ini, KeyingSettings);
 }
 
 }  // namespace zox

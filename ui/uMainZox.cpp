@@ -17,9 +17,8 @@
 #include "ui/uAbout.h"
 #include "ui/SizingFrame.h"
 #include "keyer/CwKeyer.h"
-#include "keyer/ThdTimer.h"
 #include "keyer/Macros.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/WavSound.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -959,7 +958,7 @@ void TMainFrm::cbModeChange(int index)
     ModeIndex = index == 0 ? 0 : 1;
     ModeText = index == 0 ? "CW" : "SSB";
     SetReports();
-    if (KeyerOn) TT->SetEnabled(ModeIndex == 0);
+    FollowModeWithPaddles();
     // The same call and year number may be a duplicate or a new multiplier in the other mode.
     if (Session.IsOpen() && !Session.Correcting()) Guarded([this] { RefreshMarks(MarkSource::Mode); });
 }

@@ -3,6 +3,7 @@
 // the log grid and the status bar; and the operations that tie them together.
 
 #include "keyer/KeyerSettings.h"
+#include "keyer/KeyingSettings.h"
 #include "log/ContestSession.h"
 #include "log/TableModel.h"
 
@@ -32,7 +33,7 @@ namespace zox {
 class KeyerPlatform;
 class TCMEnabler;
 class TCwKeyer;
-class TThreadedTimer;
+class TSerialIo;
 class TUra;
 class TMultiWnd;
 class TMemorySender;
@@ -59,13 +60,14 @@ public:
     // Main-window state.
     TCwKeyer* Keyer = nullptr;  // exists only while the keyer is on
     bool KeyerOn = false;
-    TThreadedTimer* TT = nullptr;  // paddle poll timer
-    KeyerPlatform* KeyerPlatformForTests = nullptr;  // clock and input for keyers made from now on
+    KeyerPlatform* KeyerPlatformForTests = nullptr;  // clock for keyers made from now on
+    TSerialIo* SerialIoForTests = nullptr;           // serial port calls for outputs made from now on
     TMemorySender* Sender = nullptr;  // the memory keys' send command
     TWavSound* WS = nullptr;          // voice messages
     TVoicePlayer* Voice = nullptr;    // the spoken exchange, file after file
     TSendIndicator* SendIndicator = nullptr;  // status bar: what is being sent
     TKeyerSettings KeyerSettings;     // the operator's memories and speeds
+    TKeyingSettings KeyingSettings;   // where the keyer keys and sounds ("Keying")
     // The marks the entry line shows; worked out again whenever the call, the
     // mode or the year number changes. Save never reads them.
     bool DupeMark = false;
@@ -96,7 +98,10 @@ public:
     // Keyer.
     void KeyerEnable();
     void KeyerDisable();
-    void TTTimer();
+    // The paddle poll of the keyer's thread: on in CW, off in SSB.
+    void FollowModeWithPaddles();
+    // A keyer output as the settings describe it; what failed to open goes to the status bar.
+    std::unique_ptr<TKeyOutput> MakeKeyOutput();
     void SpeedStep(int delta);
     void RefreshKeyerFields();
     void SendMemoryKey(int slot);  // F1..F8

@@ -1,5 +1,6 @@
-// Sending texts: element slots, gaps, speed markers, stop and nested sends,
-// checked as exact port-write timelines on a virtual clock.
+// Sending texts: element slots, gaps, speed markers, stop and a send that
+// replaces another, checked as exact port-write timelines on a virtual clock
+// that the keying thread sleeps on.
 
 #include "KeyerTestSupport.h"
 
@@ -64,6 +65,7 @@ TEST(CwKeyerTable, PositionsAndCodesFollowTheNumbering)
 TEST_F(KeyerFixture, SingleDotAndDashExactWrites)
 {
     keyer->SendText("E");
+    Finish();
     EXPECT_EQ(Writes(), (std::vector<W>{
                             At(0, kControl, 0x03),  // key down
                             At(45, kControl, 0x17), At(45, kControl, 0x02),  // pulse, key up
@@ -76,6 +78,7 @@ TEST_F(KeyerFixture, SingleDotAndDashExactWrites)
     port->Clear();
     const double start = NowMs();
     keyer->SendText("T");
+    Finish();
     EXPECT_EQ(Writes(), (std::vector<W>{
                             At(start + 0, kControl, 0x03),
                             At(start + 135, kControl, 0x17), At(start + 135, kControl, 0x02),
@@ -100,6 +103,7 @@ TEST_P(SendTextTable, KeysExactTimeline)
     const TextCase& c = GetParam();
     keyer->SetSpeed(c.speed);
     keyer->SendText(c.text);
+    Finish();
     const Timeline expected = ExpectedTimeline(c.keyed);
     EXPECT_EQ(Writes(), expected.Writes);
     EXPECT_EQ(NowMs(), expected.EndMs);
@@ -132,16 +136,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(KeyerFixture, ParisWithSpaceIs49Dots)
 {
     keyer->SendText("PARIS ");
+    Finish();
     EXPECT_EQ(NowMs(), 49 * 45);
 }
 
 TEST_F(KeyerFixture, LowerCaseKeysLikeUpperCase)
 {
     keyer->SendText("cq");
+    Finish();
     const auto lower = Writes();
     port->Clear();
     const auto start = clock.Now();
     keyer->SendText("CQ");
+    Finish();
     auto upper = Writes();
     for (W& w : upper) w.At -= std::chrono::duration_cast<microseconds>(start);
     EXPECT_EQ(lower, upper);
@@ -151,6 +158,7 @@ TEST_F(KeyerFixture, SpeakerSoundsWhileKeyDown)
 {
     keyer->SetSpeaker(true);
     keyer->SendText("E");
+    Finish();
     EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, true).Writes);
     const auto w = Writes();
     ASSERT_GE(w.size(), 5u);
@@ -164,8 +172,10 @@ TEST_F(KeyerFixture, SpeakerSoundsWhileKeyDown)
 TEST_F(KeyerFixture, ControlBaseIsZeroUntilTheFirstText)
 {
     keyer->SendChar('E');
+    Finish();  // Tune given during the character would act at its next slot
     keyer->ManualKeyDown();
     keyer->ManualKeyUp();
+    Finish();
     EXPECT_EQ(Writes(), (std::vector<W>{At(0, kControl, 0x01), At(45, kControl, 0x15), At(45, kControl, 0x00),
                                         At(90, kControl, 0x15), At(90, kControl, 0x00),
                                         At(135, kControl, 0x15), At(135, kControl, 0x00),
@@ -175,6 +185,7 @@ TEST_F(KeyerFixture, ControlBaseIsZeroUntilTheFirstText)
     keyer->SetLptPort(0x278);
     keyer->ManualKeyDown();
     keyer->ManualKeyUp();
+    Finish();
     EXPECT_EQ(Writes(), (std::vector<W>{At(180, 0x27A, 0x17), At(180, 0x27A, 0x02)}));
 }
 
@@ -202,6 +213,7 @@ TEST_F(KeyerFixture, StopIsHonouredAtTheNextSlotOrCharacter)
         fresh.At(std::chrono::duration_cast<microseconds>(std::chrono::duration<double, std::milli>(c.stopAtMs)),
                  [&k] { k.SetStop(true); });
         k.SendText("TEST");
+        ASSERT_TRUE(test::Finish(fresh, k));
         EXPECT_EQ(Writes(), c.writes);
         EXPECT_EQ((std::chrono::duration<double, std::milli>(fresh.Now()).count()), c.endMs);
         EXPECT_TRUE(k.Stop());
@@ -211,12 +223,11 @@ TEST_F(KeyerFixture, StopIsHonouredAtTheNextSlotOrCharacter)
 
 TEST_F(KeyerFixture, SendStartedDuringASendReplacesItsRest)
 {
-    int points = 0;
-    keyer->OnProcessInput = [&] {
-        // The fifth point is the one before the outer text's second character.
-        if (++points == 5) keyer->SendText("E");
-    };
+    // Given during the gap after the first character: the keying thread takes
+    // it before the second.
+    clock.At(milliseconds(250), [&] { keyer->SendText("E"); });
     keyer->SendText("TT");
+    Finish();
     Timeline expected = ExpectedTimeline({{"-  ", 45}, {".  ", 45}});
     EXPECT_EQ(Writes(), expected.Writes);
     EXPECT_EQ(NowMs(), expected.EndMs);
@@ -228,10 +239,11 @@ TEST_F(KeyerFixture, LongInputHandlingPausesTheSendShortDelaysAreCaughtUp)
     // Input handling of 100 ms (say, paddle elements) before the second character:
     // the rest of the text moves by 100 ms and keeps its element lengths.
     int points = 0;
-    keyer->OnProcessInput = [&] {
+    keyer->OnCheckPoint = [&] {
         if (++points == 5) clock.Advance(milliseconds(100));
     };
     keyer->SendText("TE");
+    Finish();
     Timeline first = ExpectedTimeline({{"-  ", 45}});
     Timeline second = ExpectedTimeline({{".  ", 45}}, false, first.EndMs + 100);
     first.Writes.insert(first.Writes.end(), second.Writes.begin(), second.Writes.end());
@@ -242,8 +254,9 @@ TEST_F(KeyerFixture, LongInputHandlingPausesTheSendShortDelaysAreCaughtUp)
     // do not move, so the elements after them and the end keep their times.
     port->Clear();
     const double start = NowMs();
-    keyer->OnProcessInput = [&] { clock.Advance(microseconds(400)); };
+    keyer->OnCheckPoint = [&] { clock.Advance(microseconds(400)); };
     keyer->SendText("E");
+    Finish();
     EXPECT_EQ(Writes(), (std::vector<W>{
                             At(start + 0.8, kControl, 0x03),  // one point per character, one per slot
                             At(start + 45, kControl, 0x17), At(start + 45, kControl, 0x02),
@@ -255,12 +268,10 @@ TEST_F(KeyerFixture, LongInputHandlingPausesTheSendShortDelaysAreCaughtUp)
 
 TEST_F(KeyerFixture, KeyerDestroyedDuringItsSendEndsTheSendSafely)
 {
-    int points = 0;
-    keyer->OnProcessInput = [&] {
-        if (++points == 3) keyer.reset();  // the operator switched the keyer off
-    };
-    TCwKeyer* raw = keyer.get();
-    raw->SendText("TT");
+    // The operator switches the keyer off in the gap after the dash.
+    clock.At(milliseconds(150), [&] { keyer.reset(); });
+    keyer->SendText("TT");
+    EXPECT_TRUE(clock.RunUntil([&] { return !keyer; }));
     EXPECT_EQ(keyer, nullptr);
     EXPECT_EQ(Writes(), (std::vector<W>{At(0, kControl, 0x03), At(135, kControl, 0x17), At(135, kControl, 0x02)}));
 }

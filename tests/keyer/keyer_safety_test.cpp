@@ -45,6 +45,7 @@ TEST_F(KeyerFixture, StopInsideASpeedSectionLeavesTheNormalSpeed)
             keyer->SetStop(true);
         });
         keyer->SendText(c.text);
+        Finish();
         EXPECT_EQ(speedAtStop, c.speedAtStop);
         EXPECT_EQ(keyer->Speed(), 120);
         EXPECT_EQ(keyer->DotLength(), 45);
@@ -53,24 +54,27 @@ TEST_F(KeyerFixture, StopInsideASpeedSectionLeavesTheNormalSpeed)
         port->Clear();
         const double start = NowMs();
         keyer->SendText("E");
+        Finish();
         EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, false, start).Writes);
     }
 }
 
 TEST_F(KeyerFixture, ASendStartedInsideASectionGoesOutAtTheNormalSpeed)
 {
-    // The operator presses another memory key while QSO B4 is keyed fast.
+    // The operator presses another memory key while QSO B4 is keyed fast; the
+    // keying thread takes it at its next check point.
     bool pressed = false;
     double innerStart = 0;
-    keyer->OnProcessInput = [&] {
+    clock.At(milliseconds(150), [&] { keyer->SendText("E"); });
+    keyer->OnCheckPoint = [&] {
         if (!pressed && NowMs() > 150) {
             pressed = true;
             port->Clear();
             innerStart = NowMs();
-            keyer->SendText("E");
         }
     };
     keyer->SendText("$QSO B4$");
+    Finish();
     ASSERT_TRUE(pressed);
     EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, false, innerStart).Writes);
     EXPECT_EQ(keyer->Speed(), 120);
@@ -90,6 +94,7 @@ TEST_F(KeyerFixture, TheNormalSpeedSetDuringASectionTakesOverAtItsEnd)
         });
         if (stop) clock.At(clock.Now() + Ms(300), [&] { keyer->SetStop(true); });
         keyer->SendText("$QSO B4$");
+        Finish();
         EXPECT_EQ(dotInSection, 32);
         EXPECT_EQ(keyer->Speed(), 130);
         EXPECT_EQ(keyer->NormalSpeed(), 130);
@@ -98,9 +103,17 @@ TEST_F(KeyerFixture, TheNormalSpeedSetDuringASectionTakesOverAtItsEnd)
 
 TEST_F(KeyerFixture, ASendLeftByAnExceptionLeavesTheKeyUpAndTheToneOff)
 {
+    // The failure comes on the keying thread, in the middle of its sleep; it
+    // is reported on the owning thread and the thread keys on afterwards.
+    std::vector<std::string> failures;
+    keyer->OnFailure = [&](const QString& text) { failures.push_back(text.toStdString()); };
+    bool ended = false;
     keyer->SetSpeaker(true);
-    clock.At(Ms(60), [] { throw std::runtime_error("failed in the middle of a dash"); });
-    EXPECT_THROW(keyer->SendText("TT"), std::runtime_error);
+    clock.AtOnKeyingThread(Ms(60), [] { throw std::runtime_error("failed in the middle of a dash"); });
+    keyer->SendText("TT", [&](bool toTheEnd) { ended = !toTheEnd; });
+    Finish();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(failures, std::vector<std::string>{"failed in the middle of a dash"});
     const auto w = Writes();
     EXPECT_EQ(w.front(), At(0, kControl, 0x03));
     EXPECT_EQ(w[w.size() - 2], At(60, kControl, 0x02));
@@ -110,16 +123,28 @@ TEST_F(KeyerFixture, ASendLeftByAnExceptionLeavesTheKeyUpAndTheToneOff)
     // A paddle element the same way; the dash contact is closed.
     port->Clear();
     port->SetReadHandler([](quint32, quint32) { return 0xFF & ~TCwKeyer::kDashPaddleBit; });
-    clock.At(clock.Now() + Ms(50), [] { throw std::runtime_error("failed in a paddle dash"); });
-    EXPECT_THROW(keyer->PollDash(), std::runtime_error);
+    clock.AtOnKeyingThread(clock.Now() + Ms(50), [] { throw std::runtime_error("failed in a paddle dash"); });
+    keyer->PollDash();
+    Finish();
+    EXPECT_EQ(failures.size(), 2u);
     const auto p = Writes();
     EXPECT_EQ(LastWrite(p, kControl), 0x02);
     EXPECT_EQ(LastWrite(p, 0x61), 0xFC);
     // The speed markers' section was closed too.
     port->SetReadHandler({});
-    clock.At(clock.Now() + Ms(100), [] { throw std::runtime_error("failed inside $...$"); });
-    EXPECT_THROW(keyer->SendText("$TEST$"), std::runtime_error);
+    clock.AtOnKeyingThread(clock.Now() + Ms(100), [] { throw std::runtime_error("failed inside $...$"); });
+    keyer->SendText("$TEST$");
+    Finish();
+    EXPECT_EQ(failures.size(), 3u);
     EXPECT_EQ(keyer->Speed(), 120);
+
+    // And the keyer keys the next text as ever.
+    port->Clear();
+    const double start = NowMs();
+    keyer->SetSpeaker(false);
+    keyer->SendText("E");
+    Finish();
+    EXPECT_EQ(Writes(), ExpectedTimeline({{".  ", 45}}, false, start).Writes);
 }
 
 TEST_F(KeyerFixture, AKeyerDestroyedWithTuneHeldLetsTheKeyGo)
@@ -134,11 +159,13 @@ TEST_F(KeyerFixture, EachCharacterIsAnnouncedAsItBegins)
     std::vector<std::pair<int, double>> seen;
     keyer->OnCharacter = [&](int i) { seen.emplace_back(i, NowMs()); };
     keyer->SendText("%E%T");
+    Finish();
     // The markers are three units at the speed they set.
     EXPECT_EQ(seen, (std::vector<std::pair<int, double>>{{0, 0}, {1, 108}, {2, 252}, {3, 387}}));
     seen.clear();
     clock.At(clock.Now() + Ms(10), [&] { keyer->SetStop(true); });
     keyer->SendText("TEST");
+    Finish();
     EXPECT_EQ(seen.size(), 1u);
 }
 
@@ -162,10 +189,12 @@ TEST_F(PortRelease, KeyUpOnEveryControlRegisterWrittenAndTheSpeakerOffWhenItSoun
         TCwKeyer k(&fresh);
         k.SetSpeaker(c.speaker);
         k.SendText("E");
+        ASSERT_TRUE(test::Finish(fresh, k));  // on $378: a change of port counts from the next element
         if (c.tune278) {
             k.SetLptPort(0x278);
             k.ManualKeyDown();
         }
+        ASSERT_TRUE(test::Finish(fresh, k));
         port->Clear();
         ReleaseKeys();
         EXPECT_EQ(Writes(), c.release);
@@ -184,6 +213,7 @@ TEST_F(PortRelease, TheLayerEndLetsTheKeyGoBeforeTheDeviceCloses)
     TRecordingPortDevice* raw = device.get();
     ASSERT_TRUE(ZlPortIoStart(std::move(device)));
     keyer->ManualKeyDown();
+    Finish();
     ASSERT_EQ(raw->Writes().size(), 1u);
     ZlPortIoEnd();
     ASSERT_EQ(atClose.size(), 2u);
@@ -208,8 +238,10 @@ TEST_F(PortRelease, TheSignalSafeWayWritesWhatTheNormalWayWrites)
     ASSERT_TRUE(ZlPortIoStart(std::move(device)));
     keyer->SetSpeaker(true);
     keyer->SendText("E");
+    Finish();  // on $378: a change of port counts from the next element
     keyer->SetLptPort(0x3BC);
     keyer->ManualKeyDown();
+    Finish();
     port->Clear();
     ReleaseKeys();
     std::vector<TPortRequest> normal;

@@ -3,6 +3,7 @@
 
 #include "KeyerTestSupport.h"
 #include "keyer/Macros.h"
+#include "ui/MemoryEdit.h"
 #include "ui/base/ScriptedDialogs.h"
 
 #include <string>
@@ -79,13 +80,16 @@ protected:
         h.Memory = [this](int slot) { return memory[slot]; };
         h.IsDupe = [this] { return dupe; };
         h.Context = [this] { return MacroContext{QStringLiteral("X9XX"), hisCall, QStringLiteral("69")}; };
-        h.SendText = [this](const QString& text) {
+        // A keyer that keys at once: the send ends before SendText returns,
+        // a key pressed during it ending first.
+        h.SendText = [this](const QString& text, std::function<void()> done) {
             log.push_back("send " + text.toStdString());
             if (duringSend) {
                 auto inner = std::move(duringSend);  // the operator presses one key
                 duringSend = nullptr;
                 inner();
             }
+            if (done) done();
         };
         h.ClearLine = [this] { log.push_back("clear"); };
         h.FocusHisMulti = [this] { log.push_back("focus his multi"); };
@@ -181,7 +185,8 @@ TEST(MemorySendUnset, MissingHooksDoNothing)
     EXPECT_NO_THROW(sender.Send(2));
 }
 
-// With the real keyer: the second key stops the rest of the first message.
+// With the real keyer: the second key stops the rest of the first message,
+// which acts at once; the second acts when it has been keyed.
 class MemorySendKeyer : public KeyerFixture {};
 
 TEST_F(MemorySendKeyer, SecondKeyCutsTheFirstAndBothAct)
@@ -194,27 +199,31 @@ TEST_F(MemorySendKeyer, SecondKeyCutsTheFirstAndBothAct)
     auto& h = sender.Hooks();
     h.Memory = [this](int slot) { return keyer->Memory()[slot]; };
     h.Context = [] { return MacroContext{QStringLiteral("X9XX"), QStringLiteral("E"), {}}; };
-    h.SendText = [&](const QString& text) {
-        keyer->SendText(text);
-        log.push_back("sent " + text.toStdString());
-        sendEnds.push_back(NowMs());
+    h.SendText = [&](const QString& text, std::function<void()> done) {
+        keyer->SendText(text, [&, text, done](bool) {
+            log.push_back("sent " + text.toStdString());
+            sendEnds.push_back(NowMs());
+            if (done) done();
+        });
     };
     h.FocusHisMulti = [&] { log.push_back("focus his multi"); };
     h.Save = [&] { log.push_back("save"); };
 
     double pressedAt = -1;
-    keyer->OnProcessInput = [&] {
-        if (pressedAt < 0 && NowMs() >= 1000) {
-            pressedAt = NowMs();
-            sender.Send(2);
-        }
-    };
+    clock.At(milliseconds(1000), [&] {
+        pressedAt = NowMs();
+        sender.Send(2);
+    });
     sender.Send(1);
-    ASSERT_GE(pressedAt, 1000);
-    EXPECT_EQ(log, (Log{"sent E ", "save", "sent CQ CQ CQ ", "focus his multi"}));
+    Finish();
+    ASSERT_EQ(pressedAt, 1000);
+    EXPECT_EQ(log, (Log{"sent CQ CQ CQ ", "focus his multi", "sent E ", "save"}));
     ASSERT_EQ(sendEnds.size(), 2u);
-    EXPECT_EQ(sendEnds[0], pressedAt + 7 * 45);  // "E ": a dot and its gaps, then a space
-    EXPECT_EQ(sendEnds[1], sendEnds[0]);          // the rest of the first message is dropped
+    // The first message stops at its next slot, at most a dash and a gap later,
+    // and the rest of it is dropped.
+    EXPECT_GE(sendEnds[0], pressedAt);
+    EXPECT_LE(sendEnds[0], pressedAt + 4 * 45);
+    EXPECT_EQ(sendEnds[1], sendEnds[0] + 7 * 45);  // "E ": a dot and its gaps, then a space
 }
 
 TEST(EditMemory, AsksWithTheSlotNumberAndStoresUpperCase)

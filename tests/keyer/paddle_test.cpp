@@ -1,5 +1,5 @@
 // Paddle keying and decoding: contacts closed over stretches of virtual time,
-// polled by the tick the main window runs (dot, dash, read character).
+// polled every millisecond by the keying thread (dot, dash, read character).
 
 #include "KeyerTestSupport.h"
 
@@ -39,17 +39,16 @@ protected:
         });
     }
 
-    // The poll tick, once a millisecond.
+    // The keying thread's poll, once a millisecond, until untilMs; the
+    // characters it delivered.
     std::string RunTicks(int untilMs)
     {
         std::string delivered;
-        while (NowMs() < untilMs) {
-            keyer->PollDot();
-            keyer->PollDash();
-            QString text;
-            if (keyer->ReadPaddleChar(text)) delivered += text.toStdString();
-            clock.Advance(milliseconds(1));
-        }
+        keyer->OnPaddleChar = [&](const QString& text) { delivered += text.toStdString(); };
+        keyer->SetPaddlePoll(true);
+        clock.RunUntil(milliseconds(untilMs));
+        keyer->OnPaddleChar = nullptr;
+        keyer->SetPaddlePoll(false);
         return delivered;
     }
 
@@ -97,6 +96,7 @@ TEST_F(PaddleFixture, WithoutAutoEditThePaddleCodeIsKept)
     RunTicks(400);
     EXPECT_EQ(keyer->PaddleCode(), 4u);  // dot (1), then dash: 1 * 2 + 2
     keyer->SendText("");
+    Finish();
     EXPECT_EQ(keyer->PaddleCode(), 0u);  // a send starts a fresh character
 }
 
@@ -105,6 +105,7 @@ TEST_F(PaddleFixture, PaddleDotWritesWithSpeaker)
     keyer->SetSpeaker(true);
     Script({{0, 10}}, {});
     keyer->PollDot();
+    Finish();
     std::vector<W> expected{At(0, kControl, 0x15)};
     AppendToneOn600(expected, 0);
     expected.push_back(At(45, 0x61, 0xFC));

@@ -2,11 +2,12 @@
 
 #include "app/uGlob.h"
 #include "keyer/CwKeyer.h"
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "keyer/KeyerPlatform.h"
 #include "uibase/ModalHelper.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,11 +33,35 @@ TSetupFrm* Frm(QWidget* w)
     return frm;
 }
 
-QRadioButton* LptChoice(TSetupFrm* frm, const QString& caption)
+QRadioButton* Choice(QGroupBox* group, const QString& caption)
 {
-    for (QRadioButton* r : frm->rgLpt->findChildren<QRadioButton*>())
+    for (QRadioButton* r : group->findChildren<QRadioButton*>())
         if (r->text() == caption) return r;
     return nullptr;
+}
+
+QRadioButton* LptChoice(TSetupFrm* frm, const QString& caption) { return Choice(frm->rgLpt, caption); }
+
+QStringList Captions(QGroupBox* group)
+{
+    QStringList captions;
+    for (QRadioButton* r : group->findChildren<QRadioButton*>()) captions << r->text();
+    return captions;
+}
+
+QStringList Items(QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
+}
+
+// The label that names a field.
+QString LabelOf(QWidget* dialog, QWidget* field)
+{
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        if (l->buddy() == field) return l->text();
+    return QString();
 }
 
 // Replaces a field's text as the operator does: select all, type.
@@ -81,6 +106,11 @@ private slots:
     void numbersReadAsNumberFields_data();
     void numbersReadAsNumberFields();
     void keyerHelpWhileOpen();
+    void outputsPage();
+    void outputsTakenOverOnOk_data();
+    void outputsTakenOverOnOk();
+    void outputsKeptOtherwise();
+    void saysWhetherRealTimeSchedulingIsOn();
 
 private:
     TVirtualKeyerPlatform clock;
@@ -97,11 +127,16 @@ void SetupDialogTest::init()
     helpShown.clear();
     KeyerSetupHelp().SetHelpFile = [this](const QString& file) { helpFiles << file; };
     KeyerSetupHelp().ShowContents = [this] { helpShown << helpFiles.value(helpFiles.size() - 1); };
+    KeyerSetupSerialPorts() = [] {
+        return QList<TSerialPortInfo>{{QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"), QStringLiteral("/dev/ttyUSB0")},
+                                      {QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS0")}};
+    };
 }
 
 void SetupDialogTest::cleanup()
 {
     KeyerSetupHelp() = {};
+    KeyerSetupSerialPorts() = [] { return ListSerialPorts(); };
     keyer.reset();
 }
 
@@ -109,9 +144,10 @@ void SetupDialogTest::hasItsPagesAndControls()
 {
     TSetupFrm frm;
     QCOMPARE(frm.windowTitle(), QStringLiteral("SetupFrm"));
-    QCOMPARE(frm.Pages->count(), 2);
+    QCOMPARE(frm.Pages->count(), 3);
     QCOMPARE(frm.Pages->tabText(0), QStringLiteral("Keyer"));
     QCOMPARE(frm.Pages->tabText(1), QStringLiteral("Memories"));
+    QCOMPARE(frm.Pages->tabText(2), QStringLiteral("Izhodi"));
 
     const struct {
         QSpinBox* field;
@@ -338,6 +374,178 @@ void SetupDialogTest::keyerHelpWhileOpen()
     QCOMPARE(whileOpen, (QStringList{"/opt/zox/Help/Keyer.hlp"}));
     QCOMPARE(helpShown, (QStringList{"/opt/zox/Help/Keyer.hlp"}));
     QCOMPARE(helpFiles, (QStringList{"/opt/zox/Help/Keyer.hlp", "/opt/zox/Help/Zox.hlp"}));
+}
+
+void SetupDialogTest::outputsPage()
+{
+    TSetupFrm frm;
+    QCOMPARE(frm.rgOutput->title(), QStringLiteral("Tipkanje oddajnika"));
+    QCOMPARE(Captions(frm.rgOutput), (QStringList{"Paralelna vrata", "Serijska vrata", "Brez"}));
+    QVERIFY(Choice(frm.rgOutput, "Paralelna vrata")->isChecked());
+    QCOMPARE(frm.rgSidetone->title(), QStringLiteral("Kontrolni ton"));
+    QCOMPARE(Captions(frm.rgSidetone), (QStringList{QString::fromUtf8("PC zvočnik"), QString::fromUtf8("Zvočna kartica"), "Brez"}));
+    // The ports by their stable names, the device they stand for as the tip.
+    QCOMPARE(Items(frm.cbSerialPort), (QStringList{"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0", "/dev/ttyS0"}));
+    QCOMPARE(frm.cbSerialPort->itemData(0, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(frm.cbSerialPort->isEditable());
+    QCOMPARE(Items(frm.cbKeyLine), (QStringList{"DTR", "RTS"}));
+    QCOMPARE(Items(frm.cbPttLine), (QStringList{"brez", "DTR", "RTS"}));
+    QCOMPARE(frm.cbPttCw->text(), QStringLiteral("PTT tudi pri CW"));
+    const struct {
+        QWidget* field;
+        const char* label;
+    } labelled[] = {
+        {frm.cbSerialPort, "Serijska vrata"},        {frm.cbKeyLine, "Tipka na liniji"},
+        {frm.cbPttLine, "PTT na liniji"},            {frm.edPttLead, "PTT pred oddajo (ms)"},
+        {frm.edPttTail, "PTT po oddaji (ms)"},
+    };
+    for (const auto& l : labelled) QCOMPARE(LabelOf(&frm, l.field), QString::fromUtf8(l.label));
+    QCOMPARE(frm.edPttLead->minimum(), 0);
+    QCOMPARE(frm.edPttLead->maximum(), 2000);
+    QCOMPARE(frm.edPttLead->value(), 30);
+    QCOMPARE(frm.edPttTail->value(), 100);
+
+    // Only what the output uses can be set.
+    frm.show();
+    ShowPage(&frm, 2);
+    QVERIFY(!frm.cbSerialPort->isEnabled());
+    QVERIFY(!frm.cbKeyLine->isEnabled());
+    QVERIFY(!frm.cbPttCw->isEnabled());
+    QVERIFY(!frm.edPttLead->isEnabled());
+    ClickCaption(Choice(frm.rgOutput, "Serijska vrata"));
+    QVERIFY(frm.cbSerialPort->isEnabled());
+    QVERIFY(frm.cbKeyLine->isEnabled());
+    QVERIFY(!frm.edPttTail->isEnabled());
+    frm.cbPttLine->setCurrentIndex(2);
+    QVERIFY(frm.cbPttCw->isEnabled());
+    QVERIFY(frm.edPttLead->isEnabled());
+    QVERIFY(frm.edPttTail->isEnabled());
+    // PTT alone on the serial port, keying on the parallel port.
+    ClickCaption(Choice(frm.rgOutput, "Paralelna vrata"));
+    QVERIFY(frm.cbSerialPort->isEnabled());
+    QVERIFY(!frm.cbKeyLine->isEnabled());
+}
+
+void SetupDialogTest::outputsTakenOverOnOk_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("port");  // -1: typed in
+    QTest::addColumn<int>("keyLine");
+    QTest::addColumn<int>("pttLine");
+    QTest::addColumn<QString>("lead");
+    QTest::addColumn<QString>("tail");
+    QTest::addColumn<QString>("sidetone");
+    QTest::addColumn<QString>("expected");  // what ends in the settings, one line
+    QTest::newRow("serial, key RTS, PTT DTR for CW too")
+        << "Serijska vrata" << 0 << 1 << 1 << "45" << "5000" << QString::fromUtf8("Zvočna kartica")
+        << "serial /dev/serial/by-id/usb-FTDI_FT232R-if00-port0 RTS DTR cw 45 2000 soundcard";
+    QTest::newRow("a port typed in, PTT on the key line is none")
+        << "Serijska vrata" << -1 << 0 << 1 << "" << "80" << "Brez" << "serial /dev/ttyACM3 DTR none cw 0 80 none";
+    QTest::newRow("parallel port with PTT on the serial port")
+        << "Paralelna vrata" << 1 << 0 << 2 << "30" << "100" << QString::fromUtf8("PC zvočnik")
+        << "lpt /dev/ttyS0 DTR RTS cw 30 100 speaker";
+    QTest::newRow("none") << "Brez" << 1 << 0 << 0 << "30" << "100" << "Brez" << "none /dev/ttyS0 DTR none - 30 100 none";
+}
+
+namespace {
+
+QString Describe(const TKeyingSettings& s)
+{
+    using O = TKeyingSettings::TOutput;
+    using T = TKeyingSettings::TSidetone;
+    return QStringList{s.Output == O::Lpt ? "lpt" : s.Output == O::Serial ? "serial" : "none",
+                       s.SerialPort,
+                       SerialLineName(s.KeyLine),
+                       s.PttLine ? SerialLineName(*s.PttLine) : "none",
+                       s.Ptt.ForCw ? "cw" : "-",
+                       QString::number(s.Ptt.LeadMs),
+                       QString::number(s.Ptt.TailMs),
+                       s.Sidetone == T::Speaker ? "speaker" : s.Sidetone == T::SoundCard ? "soundcard" : "none"}
+        .join(' ');
+}
+
+}  // namespace
+
+void SetupDialogTest::outputsTakenOverOnOk()
+{
+    QFETCH(QString, output);
+    QFETCH(int, port);
+    QFETCH(int, keyLine);
+    QFETCH(int, pttLine);
+    QFETCH(QString, lead);
+    QFETCH(QString, tail);
+    QFETCH(QString, sidetone);
+    QFETCH(QString, expected);
+    TKeyingSettings keying;
+    OnModal([&](QWidget* w) {
+        TSetupFrm* frm = Frm(w);
+        if (!frm) return;
+        ShowPage(frm, 2);
+        ClickCaption(Choice(frm->rgOutput, output));
+        if (port >= 0) frm->cbSerialPort->setCurrentIndex(port);
+        else {
+            frm->cbSerialPort->setFocus();
+            frm->cbSerialPort->lineEdit()->selectAll();
+            QTest::keyClicks(frm->cbSerialPort->lineEdit(), "/dev/ttyACM3");
+        }
+        frm->cbKeyLine->setCurrentIndex(keyLine);
+        frm->cbPttLine->setCurrentIndex(pttLine);
+        if (pttLine > 0) ClickCaption(frm->cbPttCw);
+        if (pttLine > 0) {
+            Type(frm->edPttLead, lead);
+            Type(frm->edPttTail, tail);
+        }
+        ClickCaption(Choice(frm->rgSidetone, sidetone));
+        QTest::mouseClick(frm->OKBtn, Qt::LeftButton);
+    });
+    QVERIFY(ShowSetup(*keyer, &keying, nullptr));
+    QCOMPARE(Describe(keying), expected);
+    QVERIFY(keying.Loaded);
+}
+
+void SetupDialogTest::outputsKeptOtherwise()
+{
+    TKeyingSettings keying;
+    keying.Output = TKeyingSettings::TOutput::Serial;
+    keying.SerialPort = QStringLiteral("/dev/ttyS0");
+    keying.PttLine = TSerialLine::Rts;
+    keying.Loaded = true;
+    const TKeyingSettings before = keying;
+    OnModal([&](QWidget* w) {
+        TSetupFrm* frm = Frm(w);
+        if (!frm) return;
+        ShowPage(frm, 2);
+        // Filled from the settings.
+        QVERIFY(Choice(frm->rgOutput, "Serijska vrata")->isChecked());
+        QCOMPARE(frm->SerialPort(), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(frm->cbPttLine->currentText(), QStringLiteral("RTS"));
+        ClickCaption(Choice(frm->rgOutput, "Brez"));
+        frm->cbPttLine->setCurrentIndex(0);
+        QTest::mouseClick(frm->CancelBtn, Qt::LeftButton);
+    });
+    QVERIFY(!ShowSetup(*keyer, &keying, nullptr));
+    QVERIFY(keying == before);
+}
+
+void SetupDialogTest::saysWhetherRealTimeSchedulingIsOn()
+{
+    TSetupFrm frm;
+    frm.LoadKeying(TKeyingSettings{}, false);
+    QCOMPARE(frm.lblRealTime->text(),
+             QString::fromUtf8("Sprotno razporejanje (SCHED_FIFO) ni dovoljeno: taster teče kot navadna nit. "
+                               "Dovoli ga omejitev rtprio ali CAP_SYS_NICE."));
+    frm.LoadKeying(TKeyingSettings{}, true);
+    QCOMPARE(frm.lblRealTime->text(), QStringLiteral("Sprotno razporejanje (SCHED_FIFO): vklopljeno."));
+    // The dialog of a keyer says what its thread has: on the virtual clock, none.
+    bool shown = false;
+    OnModal([&](QWidget* w) {
+        TSetupFrm* f = Frm(w);
+        if (!f) return;
+        shown = f->lblRealTime->text().contains(QStringLiteral("ni dovoljeno"));
+        QTest::mouseClick(f->CancelBtn, Qt::LeftButton);
+    });
+    ShowSetup(*keyer, nullptr);
+    QVERIFY(shown);
 }
 
 QTEST_MAIN(SetupDialogTest)

@@ -2,8 +2,8 @@
 // puts into the program folder. The test machine may have no sound device:
 // playing must then be silent, never an error.
 
-#include "keyer/VoiceExchange.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/VoiceExchange.h"
+#include "keyer/audio/WavSound.h"
 
 #include <QFile>
 #include <QAudioDevice>

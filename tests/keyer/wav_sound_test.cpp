@@ -4,8 +4,8 @@
 #include "TestDir.h"
 #include "VoiceTestSupport.h"
 #include "keyer/KeyerPlatform.h"
-#include "keyer/VoiceExchange.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/VoiceExchange.h"
+#include "keyer/audio/WavSound.h"
 
 #include <gtest/gtest.h>
 

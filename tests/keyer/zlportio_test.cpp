@@ -103,12 +103,16 @@ TEST(PortNotReady, SendKeepsItsTimeWritesNothingAndPaddlesStayIdle)
 
     TCwKeyer keyer(&clock);
     keyer.SendText("PARIS ");
+    ASSERT_TRUE(Finish(clock, keyer));
     EXPECT_EQ(clock.Now(), milliseconds(49 * 45));
     keyer.SetPisem(true);
+    bool delivered = false;
+    keyer.OnPaddleChar = [&](const QString&) { delivered = true; };
     keyer.PollDot();
     keyer.PollDash();
-    QString text;
-    EXPECT_FALSE(keyer.ReadPaddleChar(text));
+    keyer.ReadPaddleChar();
+    ASSERT_TRUE(Finish(clock, keyer));
+    EXPECT_FALSE(delivered);
     EXPECT_EQ(clock.Now(), milliseconds(49 * 45));  // no paddle element was keyed
     EXPECT_TRUE(rec->Records().empty());
 

@@ -5,7 +5,7 @@
 #include "Clipping.h"
 #include "WindowFixture.h"
 
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "letnice/uAddEditMulti.h"
 #include "letnice/uFindMulti.h"
 #include "letnice/uMultiWnd.h"

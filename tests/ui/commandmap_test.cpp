@@ -114,7 +114,10 @@ struct Fx {
         QVERIFY(QTest::qWaitForWindowActive(w));
         for (const QString& folder : {Dir.Txt, Dir.Rules, Dir.Adif, Dir.Prog + "Manual"}) QDir().mkpath(folder);
         // Nothing is keyed for real: the sent texts are only noted.
-        w->Sender->Hooks().SendText = [this](const QString& text) { sent << text; };
+        w->Sender->Hooks().SendText = [this](const QString& text, std::function<void()> done) {
+            sent << text;
+            if (done) done();
+        };
     }
     ~Fx() { SetProgramLookup({}); }
 
@@ -595,10 +598,11 @@ QList<Command> buildCommands()
                      QTest::mousePress(f.w->SpeedItem12, Qt::LeftButton);
                  },
                  [](Fx& f) {
-                     QVERIFY(!gPort->Writes().empty());
-                     QVERIFY(gPort->Writes().back().Request.Value & TCwKeyer::kKeyBit);  // key line down
+                     // The keying thread writes it as soon as it wakes.
+                     QTRY_VERIFY(!gPort->Writes().empty());
+                     QTRY_VERIFY(gPort->Writes().back().Request.Value & TCwKeyer::kKeyBit);  // key line down
                      QTest::mouseRelease(f.w->SpeedItem12, Qt::LeftButton);
-                     QVERIFY(!(gPort->Writes().back().Request.Value & TCwKeyer::kKeyBit));
+                     QTRY_VERIFY(!(gPort->Writes().back().Request.Value & TCwKeyer::kKeyBit));
                  }}
       << Command{"field Normalna hitrost", false, typeInto(&TMainFrm::edKeyerSpeed, "130"),
                  keyerValueIs(&TMainFrm::edKeyerSpeed, [](const TCwKeyer& k) { return k.Speed(); }, 130)}

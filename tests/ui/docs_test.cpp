@@ -4,7 +4,7 @@
 
 #include "uibase/ModalHelper.h"
 #include "app/uGlob.h"
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "ui/HelpViewer.h"
 #include "ui/ProUtils.h"
 #include "ui/TextEditorWnd.h"

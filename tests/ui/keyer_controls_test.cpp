@@ -3,7 +3,7 @@
 #include "WindowFixture.h"
 
 #include "keyer/CwKeyer.h"
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "keyer/KeyerPlatform.h"
 #include "keyer/PortRecorder.h"
 #include "keyer/zlportio.h"
@@ -187,11 +187,12 @@ private slots:
         Window t;
         device->Clear();
         QTest::mousePress(t.w->SpeedItem12, Qt::LeftButton);
+        // The keying thread writes it as soon as it wakes.
+        QTRY_VERIFY(!device->Writes().empty());
         const auto down = device->Writes();
-        QVERIFY(!down.empty());
         QTest::mouseRelease(t.w->SpeedItem12, Qt::LeftButton);
+        QTRY_VERIFY(device->Writes().size() > down.size());
         const auto all = device->Writes();
-        QVERIFY(all.size() > down.size());
         QCOMPARE(all.back().Request.Port, quint32(0x37A));
         // The first Clear after the keyer was made only sets its stop flag.
         t.newLog(t.logPath());

@@ -1,13 +1,17 @@
-// The memory keys through the real window, on a virtual clock and a recording port.
+// The memory keys through the real window, on a virtual clock and a recording
+// port. The keyer keys on its own thread: a test presses the keys and then
+// lets the keyer's clock run (run()); at each step of it the keyer's queued
+// calls reach the window and OnProcessEvents stands in for the operator.
+#include "SerialTestSupport.h"
 #include "VoiceTestSupport.h"
 #include "WindowFixture.h"
 
 #include "keyer/CwKeyer.h"
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 #include "keyer/KeyerPlatform.h"
 #include "keyer/PortRecorder.h"
-#include "keyer/VoiceExchange.h"
-#include "keyer/WavSound.h"
+#include "keyer/audio/VoiceExchange.h"
+#include "keyer/audio/WavSound.h"
 #include "keyer/zlportio.h"
 #include "ui/SendIndicator.h"
 
@@ -40,6 +44,9 @@ struct Rig {
     }
     ~Rig() { ZlPortIoEnd(); }
 
+    // Lets the window's keyer key what it was given, and its end come back.
+    void run() { QVERIFY(clock.RunUntil([this] { return t.w->Keyer->Idle(); })); }
+
     // The key-line writes (values and times from the first) of what happened since the last call.
     std::vector<std::pair<quint32, qint64>> keyed()
     {
@@ -62,6 +69,7 @@ struct Rig {
         k.SetSpeaker(t.w->Keyer->Speaker());
         k.SetLptPort(t.w->Keyer->LptPort());
         k.SendText(text);
+        if (!c2.RunUntil([&k] { return k.Idle(); })) qWarning("the reference keyer did not finish");
         active = &clock;
         return keyed();
     }
@@ -102,6 +110,7 @@ private slots:
         r.t.w->Keyer->Memory()[1] = "TU <MYCALL> 5NN <HISCALL>";
         r.t.w->edCall->setText("Q1AAA");
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         const auto sent = r.keyed();
         QVERIFY(!sent.empty());
         const auto expected = r.reference("TU Q5OP 5NN Q1AAA");
@@ -116,6 +125,7 @@ private slots:
         r.t.w->edCall->setText("Q1AAA");
         r.t.w->edHisMulti->setText("69");
         QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        r.run();
         QCOMPARE(r.t.status(), QString("1  zvez !"));
         QCOMPARE(r.t.w->edCall->text(), QString());
         // Stopped with "Počisti" half-way: the contact is still saved.
@@ -125,6 +135,7 @@ private slots:
             if (r.clock.Now() > 50ms && !r.t.w->Keyer->Stop()) r.t.w->Button2->click();
         };
         QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        r.run();
         r.clock.OnProcessEvents = nullptr;
         QCOMPARE(r.t.status(), QString("2  zvez !"));
     }
@@ -141,6 +152,7 @@ private slots:
         QVERIFY(r.t.w->DupeMark);
         r.t.w->edHisMulti->setText("69");
         QTest::keyClick(r.t.w->edCall, Qt::Key_F5);
+        r.run();
         const auto sent = r.keyed();
         const auto expected = r.reference("$QSO B4$");
         QCOMPARE(sent, expected);
@@ -162,6 +174,7 @@ private slots:
             }
         };
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         r.clock.OnProcessEvents = nullptr;
         QVERIFY(pressed);
         const auto sent = r.keyed();
@@ -184,6 +197,7 @@ private slots:
         for (const auto& [file, ms] : lengths) QVERIFY(zox::test::WriteWaveFile(Dir.Wav + file, ms));
         r.t.setMode(1);
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();  // the keyer says when: at once, with no PTT line
         // It returns at once: the files follow one another on the timers.
         QCOMPARE(out.output.started.size(), size_t(1));
         QVERIFY(r.t.w->SendIndicator->Sending());
@@ -201,6 +215,7 @@ private slots:
         r.t.w->edCall->setText("Q1AAA");
         out.output.started.clear();
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         out.timers.Run(out.timers.now + 400);
         r.t.w->Button2->click();
         QVERIFY(!r.t.w->Voice->Playing());
@@ -216,6 +231,7 @@ private slots:
             UserInfo.User.Multi = m.multi;
             out.output.started.clear();
             QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+            r.run();
             out.timers.Run();
             QVERIFY(out.output.started.empty());
             QCOMPARE(r.t.w->InfoLabel->text(), m.info);
@@ -225,6 +241,7 @@ private slots:
         r.t.setMode(0);
         r.t.w->Keyer->Memory()[1] = "E";
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         QVERIFY(out.output.started.empty());
         const auto sent = r.keyed();
         const auto expected = r.reference("E");
@@ -247,12 +264,14 @@ private slots:
             }
         };
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         r.clock.OnProcessEvents = nullptr;
         QVERIFY(stopped);
         QCOMPARE(r.t.w->Keyer->Speed(), 115);
         r.keyed();
         // The next message goes out at the normal speed: a dot of 5500 div 115 = 47 ms.
         QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        r.run();
         const auto sent = r.keyed();
         QVERIFY(sent.size() >= 2);
         QCOMPARE(sent[0], (std::pair<quint32, qint64>{0x03, 0}));
@@ -273,6 +292,7 @@ private slots:
         QString shown, html;
         bool visible = true;
         r.clock.OnProcessEvents = [&] {
+            if (!r.t.w->Keyer->Sending()) return;  // the last step: the send is over
             visible = visible && r.t.w->SendIndicator->isVisible();
             shown = r.t.w->SendIndicator->Shown();
             html = r.t.w->SendIndicator->text();
@@ -280,6 +300,7 @@ private slots:
             if (r.clock.Now() > 3000ms && !r.t.w->Keyer->Stop()) r.t.w->Button2->click();
         };
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         r.clock.OnProcessEvents = nullptr;
         QVERIFY(visible);
         QCOMPARE(shown, QString("CQ Q5OP TEST"));  // expanded, without the speed markers
@@ -309,6 +330,7 @@ private slots:
             if (pressed && during.isEmpty()) during = r.t.w->SendIndicator->Shown();
         };
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         r.clock.OnProcessEvents = nullptr;
         QVERIFY(pressed);
         QCOMPARE(during, QString("TU"));
@@ -330,9 +352,116 @@ private slots:
         QCOMPARE(r.t.w->Keyer->LptPort(), quint16(0x278));
         r.t.w->Keyer->Memory()[1] = "E";
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.run();
         bool at278 = false;
         for (const auto& w : r.port->Writes()) at278 |= w.Request.Port == 0x27A;
         QVERIFY(at278);
+    }
+
+    void paddleCharactersGoToTheCallFieldInCw()
+    {
+        Rig r;
+        // Dot then dash keyed with the paddles: "A".
+        r.port->SetReadHandler([&r](quint32 port, quint32) -> quint32 {
+            if (port != 0x379) return 0xFF;
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(r.clock.Now()).count();
+            quint32 status = 0xFF;
+            if (ms < 10) status &= ~quint32(TCwKeyer::kDotPaddleBit);
+            if (ms >= 85 && ms < 100) status &= ~quint32(TCwKeyer::kDashPaddleBit);
+            return status;
+        });
+        r.t.w->edCall->setFocus();
+        r.t.w->AvtoEdit->trigger();
+        QVERIFY(r.t.w->Keyer->Pisem());
+        r.t.w->edCall->setText("Q1");
+        r.clock.RunUntil(r.clock.Now() + 1000ms);
+        QCOMPARE(r.t.w->edCall->text(), QString("Q1A"));
+
+        // In SSB the paddles are not polled.
+        r.t.setMode(1);
+        QVERIFY(!r.t.w->Keyer->PaddlePoll());
+        const auto start = r.clock.Now();
+        r.port->SetReadHandler([](quint32, quint32) -> quint32 { return 0xFF & ~quint32(TCwKeyer::kDotPaddleBit); });
+        r.port->Clear();
+        r.clock.RunUntil(start + 500ms);
+        QVERIFY(r.port->Records().empty());
+        r.t.setMode(0);
+        QVERIFY(r.t.w->Keyer->PaddlePoll());
+    }
+
+    void aMemoryKeyReturnsAtOnce()
+    {
+        Rig r;
+        r.t.w->Keyer->Memory()[1] = "CQ TEST";
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        // Nothing is keyed until the keying thread gets to it; the window goes on.
+        QVERIFY(r.t.w->Keyer->Sending());
+        QVERIFY(r.t.w->SendIndicator->Sending());
+        QVERIFY(r.port->Writes().empty());
+        QTest::keyClicks(r.t.w->edCall, "Q1");
+        QCOMPARE(r.t.w->edCall->text(), QString("Q1"));
+        r.run();
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        const auto sent = r.keyed();
+        QCOMPARE(sent, r.reference("CQ TEST"));
+    }
+
+    void serialOutputChosenInTheDialogKeysAndGivesPttForVoice()
+    {
+        VoiceOutput out;  // outlives the window
+        Rig r;
+        zox::test::TFakeSerialIo io(&r.clock);
+        r.t.w->SerialIoForTests = &io;
+        out.Install(*r.t.w);
+        QDir().mkpath(Dir.Wav);
+        for (const char* file : {"Pet.wav", "Devet.wav", "Sedem.wav"}) QVERIFY(zox::test::WriteWaveFile(Dir.Wav + QLatin1String(file), 300));
+
+        QTimer::singleShot(0, [] {
+            auto* dlg = qobject_cast<TSetupFrm*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            dlg->Pages->setCurrentIndex(2);
+            dlg->rgOutput->findChildren<QRadioButton*>().at(1)->click();  // "Serijska vrata"
+            dlg->cbSerialPort->setEditText("/dev/ttyUSB0");
+            dlg->cbKeyLine->setCurrentIndex(0);  // DTR
+            dlg->cbPttLine->setCurrentIndex(2);  // RTS
+            dlg->OKBtn->click();
+        });
+        r.t.w->NastavitveItem->trigger();
+        r.run();  // the keyer takes the new output
+        QCOMPARE(io.Calls(), (std::vector<std::string>{"0 open /dev/ttyUSB0", "0 drop DTR RTS"}));
+        QVERIFY(r.port->Writes().empty());  // the parallel port is not keyed any more
+
+        // CW keys DTR, without PTT (PTT is for voice unless asked for CW too).
+        io.Clear();
+        r.t.w->Keyer->Memory()[2] = "E";
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        r.run();
+        QCOMPARE(io.Calls(), (std::vector<std::string>{"0 raise DTR", "47 drop DTR"}));  // speed 115
+
+        // The spoken exchange: PTT on RTS, the first word after the lead, PTT off after the tail.
+        io.Clear();
+        r.t.setMode(1);
+        const auto t0 = r.clock.Now();
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        QVERIFY(r.clock.RunUntil([&] { return !out.output.started.empty(); }));
+        QCOMPARE(r.clock.Now() - t0, KeyerPlatform::Time(30ms));
+        out.timers.Run();  // the four words, each to its end
+        QCOMPARE(out.output.started.size(), size_t(4));
+        const auto t1 = r.clock.Now();
+        r.clock.RunUntil(t1 + 1000ms);
+        const auto ms = [](KeyerPlatform::Time t) {
+            return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(t).count());
+        };
+        QCOMPARE(io.Calls(), (std::vector<std::string>{ms(t0) + " raise RTS", ms(t1 + 100ms) + " drop RTS"}));
+
+        // The outputs are kept in their own section.
+        r.t.w->close();
+        const QByteArray ini = iniBytes(r.t);
+        QVERIFY(ini.contains("[Keying]\r\nOutput=serial\r\nSerial Port=/dev/ttyUSB0\r\nKey Line=DTR\r\n"
+                             "PTT Line=RTS\r\nPTT CW=0\r\nPTT Lead=30\r\nPTT Tail=100\r\nSidetone=speaker\r\n"));
+        // Closed with the keyer: both lines released.
+        QCOMPARE(io.Calls().back(), ms(t1 + 1000ms) + " close");
+        QCOMPARE(io.Lines(), 0);
     }
 };
 

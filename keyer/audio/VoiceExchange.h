@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "keyer/WavSound.h"
+#include "keyer/audio/WavSound.h"
 
 #include <array>
 #include <functional>
@@ -58,7 +58,8 @@ public:
     void Play(const QStringList& paths);
     // The sound stops and no further file starts.
     void Stop();
-    bool Playing() const { return m_index >= 0; }
+    // From Play until the sequence has ended or was stopped, the lead included.
+    bool Playing() const { return m_active; }
 
     // A file of the sequence starts (its index).
     std::function<void(int index)> OnFile;
@@ -67,6 +68,10 @@ public:
     // Runs `then` after `ms` milliseconds on this thread: a single-shot timer,
     // unless a test puts a clock of its own in its place.
     std::function<void(int ms, std::function<void()> then)> After;
+    // Runs before the first file with what starts it, later on this thread
+    // (PTT on and its lead, say); a start that comes after a stop does
+    // nothing. Unset: the first file starts at once.
+    std::function<void(std::function<void()> start)> Lead;
 
 private:
     void Next();
@@ -74,7 +79,8 @@ private:
 
     QPointer<TWavSound> m_ws;  // may go first when both are children of one window
     QStringList m_paths;
-    int m_index = -1;         // the file playing; -1: no sequence
+    bool m_active = false;    // a sequence is on, its lead included
+    int m_index = -1;         // the file playing; -1: none yet
     quint64 m_turn = 0;       // identifies the current file's wait, so a stale wake-up does nothing
 };
 

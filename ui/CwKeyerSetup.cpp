@@ -1,10 +1,12 @@
-#include "keyer/CwKeyerSetup.h"
+#include "ui/CwKeyerSetup.h"
 
 #include "app/uGlob.h"
 #include "keyer/CwKeyer.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -59,6 +61,12 @@ TKeyerSetupHelp& KeyerSetupHelp()
     return help;
 }
 
+std::function<QList<TSerialPortInfo>()>& KeyerSetupSerialPorts()
+{
+    static std::function<QList<TSerialPortInfo>()> ports = [] { return ListSerialPorts(); };
+    return ports;
+}
+
 namespace {
 
 void SetHelpFile(const QString& name)
@@ -73,6 +81,31 @@ TNumberField* NumberField(QWidget* parent, const char* name, int minimum, int ma
     field->setRange(minimum, maximum);
     field->setValue(value);
     return field;
+}
+
+// Three choices side by side, numbered 0..2.
+QGroupBox* ChoiceGroup(QWidget* parent, const char* name, const QString& title, const QStringList& captions,
+                       QButtonGroup*& group)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(QLatin1String(name));
+    group = new QButtonGroup(box);
+    auto* row = new QHBoxLayout(box);
+    for (int i = 0; i < captions.size(); ++i) {
+        auto* choice = new QRadioButton(captions[i], box);
+        group->addButton(choice, i);
+        row->addWidget(choice);
+    }
+    group->button(0)->setChecked(true);
+    return box;
+}
+
+QComboBox* Choices(QWidget* parent, const char* name, const QStringList& items)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->addItems(items);
+    return combo;
 }
 
 // Letters typed or set become capitals, as the memories are keyed.
@@ -172,6 +205,58 @@ TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
     edF9 = m_memoryFields[7];
     Pages->addTab(memoryPage, QStringLiteral("Memories"));
 
+    // Page "Izhodi": where the keyer keys, PTT and the sidetone.
+    auto* outputPage = new QWidget;
+    outputPage->setObjectName(QStringLiteral("OutputsPage"));
+    rgOutput = ChoiceGroup(outputPage, "rgOutput", QStringLiteral("Tipkanje oddajnika"),
+                           {QStringLiteral("Paralelna vrata"), QStringLiteral("Serijska vrata"), QStringLiteral("Brez")},
+                           m_outputGroup);
+    cbSerialPort = new QComboBox(outputPage);
+    cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
+    cbSerialPort->setEditable(true);  // a port the list does not know can be typed in
+    for (const TSerialPortInfo& port : KeyerSetupSerialPorts()()) {
+        cbSerialPort->addItem(port.Path);
+        if (port.Path != port.Device)
+            cbSerialPort->setItemData(cbSerialPort->count() - 1, port.Device, Qt::ToolTipRole);
+    }
+    cbSerialPort->setMinimumContentsLength(24);
+    cbSerialPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbKeyLine = Choices(outputPage, "cbKeyLine", {QStringLiteral("DTR"), QStringLiteral("RTS")});
+    cbPttLine = Choices(outputPage, "cbPttLine", {QStringLiteral("brez"), QStringLiteral("DTR"), QStringLiteral("RTS")});
+    cbPttCw = new QCheckBox(QStringLiteral("PTT tudi pri CW"), outputPage);
+    cbPttCw->setObjectName(QStringLiteral("cbPttCw"));
+    edPttLead = NumberField(outputPage, "edPttLead", 0, 2000, 30);
+    edPttTail = NumberField(outputPage, "edPttTail", 0, 2000, 100);
+    rgSidetone = ChoiceGroup(outputPage, "rgSidetone", QStringLiteral("Kontrolni ton"),
+                             {QStringLiteral("PC zvočnik"), QStringLiteral("Zvočna kartica"), QStringLiteral("Brez")},
+                             m_sidetoneGroup);
+    lblRealTime = new QLabel(outputPage);
+    lblRealTime->setObjectName(QStringLiteral("lblRealTime"));
+    lblRealTime->setWordWrap(true);
+
+    auto* serialForm = new QFormLayout;
+    auto addField = [&](const QString& caption, QWidget* field) {
+        auto* label = new QLabel(caption, outputPage);
+        label->setBuddy(field);
+        serialForm->addRow(label, field);
+    };
+    addField(QStringLiteral("Serijska vrata"), cbSerialPort);
+    addField(QStringLiteral("Tipka na liniji"), cbKeyLine);
+    addField(QStringLiteral("PTT na liniji"), cbPttLine);
+    serialForm->addRow(QString(), cbPttCw);
+    addField(QStringLiteral("PTT pred oddajo (ms)"), edPttLead);
+    addField(QStringLiteral("PTT po oddaji (ms)"), edPttTail);
+    auto* outputLayout = new QVBoxLayout(outputPage);
+    outputLayout->addWidget(rgOutput);
+    outputLayout->addLayout(serialForm);
+    outputLayout->addWidget(rgSidetone);
+    outputLayout->addWidget(lblRealTime);
+    outputLayout->addStretch();
+    Pages->addTab(outputPage, QStringLiteral("Izhodi"));
+    connect(m_outputGroup, &QButtonGroup::idClicked, this, [this] { UpdateOutputControls(); });
+    connect(cbPttLine, &QComboBox::currentIndexChanged, this, [this] { UpdateOutputControls(); });
+    UpdateOutputControls();
+
     // Buttons
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
@@ -247,6 +332,64 @@ void TSetupFrm::SaveTo(TCwKeyer& keyer) const
     for (int slot = 1; slot <= 8; ++slot) keyer.Memory()[slot] = MemoryField(slot)->text().toUpper();
 }
 
+int TSetupFrm::OutputIndex() const { return m_outputGroup->checkedId(); }
+
+int TSetupFrm::SidetoneIndex() const { return m_sidetoneGroup->checkedId(); }
+
+QString TSetupFrm::SerialPort() const { return cbSerialPort->currentText().trimmed(); }
+
+void TSetupFrm::UpdateOutputControls()
+{
+    // Only what the chosen output uses can be set.
+    const bool serialKey = OutputIndex() == 1;
+    const bool ptt = cbPttLine->currentIndex() > 0;
+    cbKeyLine->setEnabled(serialKey);
+    cbSerialPort->setEnabled(serialKey || ptt);
+    cbPttCw->setEnabled(ptt);
+    edPttLead->setEnabled(ptt);
+    edPttTail->setEnabled(ptt);
+}
+
+void TSetupFrm::LoadKeying(const TKeyingSettings& s, bool realTime)
+{
+    using O = TKeyingSettings::TOutput;
+    using T = TKeyingSettings::TSidetone;
+    m_outputGroup->button(s.Output == O::Lpt ? 0 : s.Output == O::Serial ? 1 : 2)->setChecked(true);
+    const int known = cbSerialPort->findText(s.SerialPort);
+    if (known >= 0) cbSerialPort->setCurrentIndex(known);
+    else cbSerialPort->setEditText(s.SerialPort);
+    cbKeyLine->setCurrentIndex(s.KeyLine == TSerialLine::Dtr ? 0 : 1);
+    cbPttLine->setCurrentIndex(!s.PttLine ? 0 : *s.PttLine == TSerialLine::Dtr ? 1 : 2);
+    cbPttCw->setChecked(s.Ptt.ForCw);
+    edPttLead->setValue(s.Ptt.LeadMs);
+    edPttTail->setValue(s.Ptt.TailMs);
+    m_sidetoneGroup->button(s.Sidetone == T::Speaker ? 0 : s.Sidetone == T::SoundCard ? 1 : 2)->setChecked(true);
+    lblRealTime->setText(realTime ? QStringLiteral("Sprotno razporejanje (SCHED_FIFO): vklopljeno.")
+                                  : QStringLiteral("Sprotno razporejanje (SCHED_FIFO) ni dovoljeno: taster teče "
+                                                   "kot navadna nit. Dovoli ga omejitev rtprio ali CAP_SYS_NICE."));
+    UpdateOutputControls();
+}
+
+void TSetupFrm::SaveKeying(TKeyingSettings& s) const
+{
+    using O = TKeyingSettings::TOutput;
+    using T = TKeyingSettings::TSidetone;
+    const int output = OutputIndex();
+    s.Output = output == 1 ? O::Serial : output == 2 ? O::None : O::Lpt;
+    s.SerialPort = SerialPort();
+    s.KeyLine = cbKeyLine->currentIndex() == 1 ? TSerialLine::Rts : TSerialLine::Dtr;
+    const int ptt = cbPttLine->currentIndex();
+    s.PttLine = ptt == 1 ? std::optional(TSerialLine::Dtr) : ptt == 2 ? std::optional(TSerialLine::Rts) : std::nullopt;
+    // One line cannot key and give PTT.
+    if (s.Output == O::Serial && s.PttLine == s.KeyLine) s.PttLine.reset();
+    s.Ptt.ForCw = cbPttCw->isChecked();
+    s.Ptt.LeadMs = edPttLead->ReadValue();
+    s.Ptt.TailMs = edPttTail->ReadValue();
+    const int tone = SidetoneIndex();
+    s.Sidetone = tone == 1 ? T::SoundCard : tone == 2 ? T::None : T::Speaker;
+    s.Loaded = true;  // set by the operator: the settings file gets them
+}
+
 void TSetupFrm::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -259,13 +402,22 @@ void TSetupFrm::showEvent(QShowEvent* event)
 
 bool ShowSetup(TCwKeyer& keyer, QWidget* parent)
 {
+    return ShowSetup(keyer, nullptr, parent);
+}
+
+bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, QWidget* parent)
+{
     const QPointer<TCwKeyer> alive(&keyer);
     QPointer<TSetupFrm> dlg = new TSetupFrm(parent);
     dlg->LoadFrom(keyer);
+    dlg->LoadKeying(keying ? *keying : TKeyingSettings{}, keyer.RealTime());
     const int result = dlg->exec();
     // Only "OK" takes the values over; the keyer may have gone meanwhile.
     const bool take = dlg && alive && result == QDialog::Accepted;
-    if (take) dlg->SaveTo(keyer);
+    if (take) {
+        dlg->SaveTo(keyer);
+        if (keying) dlg->SaveKeying(*keying);
+    }
     delete dlg.data();
     return take;
 }

@@ -1,4 +1,4 @@
-#include "keyer/WavSound.h"
+#include "keyer/audio/WavSound.h"
 
 #include <QAudioOutput>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "keyer/VoiceExchange.h"
+#include "keyer/audio/VoiceExchange.h"
 
 #include <QFile>
 #include <QTimer>
@@ -70,7 +70,7 @@ TVoicePlayer::TVoicePlayer(TWavSound& ws, QObject* parent) : QObject(parent), m_
 {
     After = [this](int ms, std::function<void()> then) { QTimer::singleShot(ms, this, std::move(then)); };
     ws.OnEnd = [this] {
-        if (Playing()) Next();
+        if (Playing() && m_index >= 0) Next();  // not during the lead
     };
 }
 
@@ -83,7 +83,16 @@ void TVoicePlayer::Play(const QStringList& paths)
 {
     Stop();
     m_paths = paths;
-    Next();
+    m_index = -1;
+    m_active = true;
+    if (!Lead) {
+        Next();
+        return;
+    }
+    const quint64 turn = ++m_turn;
+    Lead([self = QPointer<TVoicePlayer>(this), turn] {
+        if (self && turn == self->m_turn) self->Next();
+    });
 }
 
 void TVoicePlayer::Stop()
@@ -96,6 +105,7 @@ void TVoicePlayer::Stop()
 void TVoicePlayer::Finish()
 {
     ++m_turn;
+    m_active = false;
     m_index = -1;
     m_paths.clear();
     if (OnDone) OnDone();

@@ -1,7 +1,11 @@
 #pragma once
 // The keyer settings dialog: tone, speaker, the three speeds, the parallel
-// port and the eight memories. ShowSetup fills it from the keyer and takes the
-// values back only when the operator confirms with "OK".
+// port, the eight memories, and the outputs (where the keyer keys, PTT, the
+// sidetone). ShowSetup fills it from the keyer and takes the values back only
+// when the operator confirms with "OK".
+
+#include "keyer/KeyingSettings.h"
+#include "keyer/SerialKeyOutput.h"
 
 #include <QDialog>
 #include <QSpinBox>
@@ -12,7 +16,9 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -48,6 +54,9 @@ struct TKeyerSetupHelp {
 };
 TKeyerSetupHelp& KeyerSetupHelp();
 
+// The serial ports the dialog offers (the system's, unless a test sets others).
+std::function<QList<TSerialPortInfo>()>& KeyerSetupSerialPorts();
+
 class TSetupFrm : public QDialog {
     Q_OBJECT
 public:
@@ -58,6 +67,9 @@ public:
 
     void LoadFrom(const TCwKeyer& keyer);
     void SaveTo(TCwKeyer& keyer) const;
+    // The page "Izhodi"; realTime: whether the keying thread has real-time scheduling.
+    void LoadKeying(const TKeyingSettings& settings, bool realTime);
+    void SaveKeying(TKeyingSettings& settings) const;
 
     // Page "Keyer"
     TNumberField* edTon = nullptr;
@@ -75,6 +87,16 @@ public:
     QLineEdit* edF7 = nullptr;
     QLineEdit* edF8 = nullptr;
     QLineEdit* edF9 = nullptr;
+    // Page "Izhodi"
+    QGroupBox* rgOutput = nullptr;  // "Paralelna vrata", "Serijska vrata", "Brez"
+    QComboBox* cbSerialPort = nullptr;
+    QComboBox* cbKeyLine = nullptr;  // "DTR", "RTS"
+    QComboBox* cbPttLine = nullptr;  // "brez", "DTR", "RTS"
+    QCheckBox* cbPttCw = nullptr;
+    TNumberField* edPttLead = nullptr;
+    TNumberField* edPttTail = nullptr;
+    QGroupBox* rgSidetone = nullptr;  // "PC zvočnik", "Zvočna kartica", "Brez"
+    QLabel* lblRealTime = nullptr;
 
     QTabWidget* Pages = nullptr;
     QPushButton* OKBtn = nullptr;
@@ -88,19 +110,30 @@ public:
     void SetLptIndex(int index);
     // The memory field of slot 1..8.
     QLineEdit* MemoryField(int slot) const;
+    // The choices of rgOutput and rgSidetone (0..2, in the order listed).
+    int OutputIndex() const;
+    int SidetoneIndex() const;
+    // The serial port chosen or typed in.
+    QString SerialPort() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void UpdateOutputControls();
+
     QButtonGroup* m_lptGroup = nullptr;
+    QButtonGroup* m_outputGroup = nullptr;
+    QButtonGroup* m_sidetoneGroup = nullptr;
     std::array<QLineEdit*, 8> m_memoryFields{};
     bool m_centred = false;
 };
 
-// The "Nastavitve" command: shows the dialog modally, filled from the keyer.
-// Only "OK" takes the values over; "Cancel", Escape and the close box keep
-// the keyer as it was. Returns whether the values were taken over.
+// The "Nastavitve" command: shows the dialog modally, filled from the keyer
+// (and from the output settings, when given). Only "OK" takes the values
+// over; "Cancel", Escape and the close box keep the keyer and the settings as
+// they were. Returns whether the values were taken over.
 bool ShowSetup(TCwKeyer& keyer, QWidget* parent = nullptr);
+bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, QWidget* parent);
 
 }  // namespace zox
