@@ -192,7 +192,7 @@ void TCwKeyer::TEngine::Run(std::promise<bool>& scheduled)
     // holds the thread in ThreadBegins until its test lets it run).
     MinimiseTimerSlack();
     const bool realTime = m_platform.RealTimeWanted() && RequestRealTimeScheduling();
-    if (!realTime && m_platform.RealTimeWanted()) RequestShortTimeSlice();
+    if (!realTime) RequestShortTimeSlice();
     scheduled.set_value(realTime);
     m_platform.ThreadBegins();
     for (;;) {
