@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$prefix" > "$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 
 # What is installed where.
-for f in bin/zox bin/zox-export bin/zox-make-letnice \
+for f in bin/zox bin/zox-export bin/zox-keyer-wav bin/zox-make-letnice \
          share/zox/Data/S5_Letnice.dat share/zox/Help/Zox/index.html share/zox/Help/Keyer/index.html \
          share/zox/Help/emblem.png share/zox/Wav/73.wav share/zox/Rules/Zox_rules.txt \
          share/zox/Manual/Zox_navodila.doc \

@@ -22,7 +22,7 @@ grep -q '^ Architecture: ' "$work/info" || fail "architecture"
 
 dpkg-deb --contents "$deb" > "$work/listing"
 awk '{print $6}' "$work/listing" | tee "$work/contents"
-for f in ./usr/bin/zox ./usr/bin/zox-export ./usr/share/applications/zox.desktop \
+for f in ./usr/bin/zox ./usr/bin/zox-export ./usr/bin/zox-keyer-wav ./usr/share/applications/zox.desktop \
          ./usr/share/icons/hicolor/256x256/apps/zox.png ./usr/share/zox/Data/S5_Letnice.dat \
          ./usr/share/zox/Help/Zox/index.html ./usr/share/zox/Wav/73.wav ./usr/share/zox/Rules/Zox_rules.txt \
          ./usr/share/zox/Manual/Zox_navodila.doc; do
