@@ -2,6 +2,8 @@
 // puts into the program folder. The test machine may have no sound device:
 // playing must then be silent, never an error.
 
+#include "keyer/CwKeyer.h"
+#include "keyer/audio/SoundCardSidetone.h"
 #include "keyer/audio/VoiceExchange.h"
 #include "keyer/audio/WavSound.h"
 
@@ -26,6 +28,7 @@ private slots:
     void shippedVoiceFiles();
     void missingFileIsSilentAndStopsTheSoundBefore();
     void playsInTheBackground();
+    void soundCardSidetoneIsSilentWithoutADevice();
 };
 
 void WavOutputTest::shippedVoiceFiles_data()
@@ -75,6 +78,28 @@ void WavOutputTest::playsInTheBackground()
     QTest::qWait(50);  // let the player report whatever it has to
     ws.SetSoundFile(QString());
     QVERIFY(!ws.Active());
+}
+
+void WavOutputTest::soundCardSidetoneIsSilentWithoutADevice()
+{
+    // A keyer keying onto the sound card: with a device it plays, without one
+    // it stays silent, and neither way says anything or gets in the way.
+    auto clock = MakeRealKeyerPlatform(false);
+    auto sidetone = std::make_unique<TSoundCardSidetone>(*clock);
+    TSoundCardSidetone* card = sidetone.get();
+    const bool device = !QMediaDevices::defaultAudioOutput().isNull();
+    QStringList failures;
+    {
+        TCwKeyer keyer(clock.get(), std::move(sidetone));
+        keyer.OnFailure = [&](const QString& text) { failures << text; };
+        keyer.SetSpeed(255);
+        keyer.SetSpeaker(true);
+        bool ended = false;
+        keyer.SendText(QStringLiteral("TEST"), [&](bool toTheEnd) { ended = toTheEnd; });
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 10000);
+        if (!device) QVERIFY(!card->Playing());
+    }
+    QVERIFY(failures.isEmpty());
 }
 
 QTEST_MAIN(WavOutputTest)
