@@ -836,42 +836,27 @@ void TCwKeyer::Post(int kind, QString text, int id)
 
 // Properties
 
-quint16 TCwKeyer::LptPort() const
+template <class T>
+T TCwKeyer::Get(T TShared::*member) const
 {
     const std::lock_guard lock(m_shared->Lock);
-    return m_shared->LptPort;
+    return (*m_shared).*member;
 }
 
-void TCwKeyer::SetLptPort(quint16 port)
+template <class F>
+void TCwKeyer::Change(F&& change)
 {
     const std::lock_guard lock(m_shared->Lock);
-    m_shared->LptPort = port;
+    change(*m_shared);
 }
 
-qint32 TCwKeyer::Tone() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Tone;
-}
-
-void TCwKeyer::SetTone(qint32 hertz)
-{
-    // The tone divides the timer clock.
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->Tone = std::clamp(hertz, kMinTone, kMaxTone);
-}
-
-qint32 TCwKeyer::Speed() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Speed;
-}
-
-void TCwKeyer::SetSpeed(qint32 speed)
-{
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->SetSpeed(speed);
-}
+quint16 TCwKeyer::LptPort() const { return Get(&TShared::LptPort); }
+void TCwKeyer::SetLptPort(quint16 port) { Change([&](TShared& s) { s.LptPort = port; }); }
+qint32 TCwKeyer::Tone() const { return Get(&TShared::Tone); }
+// The tone divides the timer clock.
+void TCwKeyer::SetTone(qint32 hertz) { Change([&](TShared& s) { s.Tone = std::clamp(hertz, kMinTone, kMaxTone); }); }
+qint32 TCwKeyer::Speed() const { return Get(&TShared::Speed); }
+void TCwKeyer::SetSpeed(qint32 speed) { Change([&](TShared& s) { s.SetSpeed(speed); }); }
 
 qint32 TCwKeyer::NormalSpeed() const
 {
@@ -895,113 +880,41 @@ void TCwKeyer::SetNormalSpeed(qint32 speed)
     if (s.Faster != s.Fastest) s.SavedSpeed = static_cast<quint8>(speed);
 }
 
-qint32 TCwKeyer::HiSpeed() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->HiSpeed;
-}
-
-void TCwKeyer::SetHiSpeed(qint32 speed)
-{
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->HiSpeed = std::clamp(speed, kMinSpeed, kMaxSpeed);
-}
-
-qint32 TCwKeyer::HiSpeed1() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->HiSpeed1;
-}
-
-void TCwKeyer::SetHiSpeed1(qint32 speed)
-{
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->HiSpeed1 = std::clamp(speed, kMinSpeed, kMaxSpeed);
-}
-
-bool TCwKeyer::Speaker() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Speaker;
-}
-
-void TCwKeyer::SetSpeaker(bool on)
-{
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->Speaker = on;
-}
-
-bool TCwKeyer::Stop() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Stop;
-}
+qint32 TCwKeyer::HiSpeed() const { return Get(&TShared::HiSpeed); }
+void TCwKeyer::SetHiSpeed(qint32 speed) { Change([&](TShared& s) { s.HiSpeed = std::clamp(speed, kMinSpeed, kMaxSpeed); }); }
+qint32 TCwKeyer::HiSpeed1() const { return Get(&TShared::HiSpeed1); }
+void TCwKeyer::SetHiSpeed1(qint32 speed) { Change([&](TShared& s) { s.HiSpeed1 = std::clamp(speed, kMinSpeed, kMaxSpeed); }); }
+bool TCwKeyer::Speaker() const { return Get(&TShared::Speaker); }
+void TCwKeyer::SetSpeaker(bool on) { Change([&](TShared& s) { s.Speaker = on; }); }
+bool TCwKeyer::Stop() const { return Get(&TShared::Stop); }
 
 void TCwKeyer::SetStop(bool stop)
 {
-    {
-        const std::lock_guard lock(m_shared->Lock);
-        m_shared->Stop = stop;
+    Change([&](TShared& s) {
+        s.Stop = stop;
         // In order with the sends: a stop given after a send stops that send.
-        if (stop) m_shared->Queue.push_back(TMessage{MsgStop});
-    }
+        if (stop) s.Queue.push_back(TMessage{MsgStop});
+    });
     if (stop) m_platform->Wake();
 }
 
-bool TCwKeyer::Pisem() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Pisem;
-}
+bool TCwKeyer::Pisem() const { return Get(&TShared::Pisem); }
+void TCwKeyer::SetPisem(bool on) { Change([&](TShared& s) { s.Pisem = on; }); }
+quint8 TCwKeyer::DotLength() const { return Get(&TShared::DotLength); }
+quint8 TCwKeyer::SavedSpeed() const { return Get(&TShared::SavedSpeed); }
+quint8 TCwKeyer::ControlBase() const { return Get(&TShared::ControlBase); }
+quint32 TCwKeyer::PaddleCode() const { return Get(&TShared::PaddleCode); }
+bool TCwKeyer::KeyIsDown() const { return Get(&TShared::KeyDown); }
 
-void TCwKeyer::SetPisem(bool on)
-{
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->Pisem = on;
-}
-
-quint8 TCwKeyer::DotLength() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->DotLength;
-}
-
-quint8 TCwKeyer::SavedSpeed() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->SavedSpeed;
-}
-
-quint8 TCwKeyer::ControlBase() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->ControlBase;
-}
-
-quint32 TCwKeyer::PaddleCode() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->PaddleCode;
-}
-
-bool TCwKeyer::KeyIsDown() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->KeyDown;
-}
-
-TPttTiming TCwKeyer::PttTiming() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Ptt;
-}
+TPttTiming TCwKeyer::PttTiming() const { return Get(&TShared::Ptt); }
 
 void TCwKeyer::SetPttTiming(const TPttTiming& timing)
 {
-    const std::lock_guard lock(m_shared->Lock);
-    m_shared->Ptt = timing;
-    m_shared->Ptt.LeadMs = std::clamp(timing.LeadMs, 0, 10000);
-    m_shared->Ptt.TailMs = std::clamp(timing.TailMs, 0, 10000);
+    Change([&](TShared& s) {
+        s.Ptt = timing;
+        s.Ptt.LeadMs = std::clamp(timing.LeadMs, 0, 10000);
+        s.Ptt.TailMs = std::clamp(timing.TailMs, 0, 10000);
+    });
 }
 
 // Commands
@@ -1039,18 +952,11 @@ bool TCwKeyer::Idle() const
 
 void TCwKeyer::SetPaddlePoll(bool on)
 {
-    {
-        const std::lock_guard lock(m_shared->Lock);
-        m_shared->Poll = on;
-    }
+    Change([&](TShared& s) { s.Poll = on; });
     Post(on ? MsgPollOn : MsgPollOff);
 }
 
-bool TCwKeyer::PaddlePoll() const
-{
-    const std::lock_guard lock(m_shared->Lock);
-    return m_shared->Poll;
-}
+bool TCwKeyer::PaddlePoll() const { return Get(&TShared::Poll); }
 
 void TCwKeyer::PollDot() { Post(MsgPollDot); }
 void TCwKeyer::PollDash() { Post(MsgPollDash); }

@@ -25,8 +25,9 @@
 //    event loop: a send's end (its `done`), the character being sent, a
 //    decoded paddle character, the end of a voice message's lead, a failure.
 //  - No exception leaves the keying thread: a failing device or sleep ends
-//    what was being keyed with the key up and the tone off, and is reported
-//    once through OnFailure. Callbacks that throw are reported the same way.
+//    what was being keyed with the key up and the tone off (the send ends as
+//    stopped), and is reported through OnFailure; the thread goes on. A
+//    callback that throws is reported the same way.
 //
 // However a send or an element ends (to the end, stopped, replaced, failed,
 // or the keyer destroyed), the key is up and the tone off, and a send that
@@ -203,6 +204,11 @@ private:
     void Deliver(const std::function<void()>& call);
 
     void Post(int kind, QString text = {}, int id = 0);
+    // Reads or changes the shared state under its lock.
+    template <class T>
+    T Get(T TShared::*member) const;
+    template <class F>
+    void Change(F&& change);
 
     std::unique_ptr<KeyerPlatform> m_ownPlatform;
     KeyerPlatform* m_platform;

@@ -74,7 +74,9 @@ void MinimiseTimerSlack();
 // deadline and the actions set with At, and so on, step by step. At each
 // step, while the keying thread waits, the queued calls it posted to the
 // test thread are delivered (when that thread runs a Qt application) and
-// OnProcessEvents runs.
+// OnProcessEvents runs. A Wake() only takes effect when the test next lets
+// the clock run, so whatever the test gives the keyer between two runs
+// reaches the keying thread together, in order.
 class TVirtualKeyerPlatform : public KeyerPlatform {
 public:
     TVirtualKeyerPlatform() = default;
