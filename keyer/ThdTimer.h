@@ -1,5 +1,6 @@
 #pragma once
-// A timer whose timing runs on a thread of its own (the paddle poll timer).
+// A timer whose timing runs on a thread of its own. (The keyer does not need
+// it: its keying thread polls the paddles itself, see CwKeyer.h.)
 // At each tick the thread hands the tick to the thread that owns the timer
 // (the user-interface thread) and waits until the handler has run there, so
 // the handler never runs beside other user-interface code and ticks never pile up.
