@@ -10,9 +10,28 @@
 
 #if defined(__unix__)
 #include <signal.h>
+#include <time.h>
 #endif
 
 namespace zox {
+
+void TWriteFence::Close() noexcept
+{
+    m_closed.store(true);
+#if defined(__unix__)
+    // clock_gettime is async-signal-safe.
+    timespec start{}, now{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    while (m_inFlight.load() > 0) {
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const long long ns = (now.tv_sec - start.tv_sec) * 1'000'000'000LL + (now.tv_nsec - start.tv_nsec);
+        if (ns > 20'000'000) break;
+    }
+#else
+    for (long spins = 0; m_inFlight.load() > 0 && spins < 100'000'000; ++spins) {
+    }
+#endif
+}
 
 namespace {
 

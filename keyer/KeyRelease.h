@@ -13,9 +13,38 @@
 // Threads: AddKeyRelease, RemoveKeyRelease and ReleaseKeys may be called from
 // any thread; ReleaseKeysFromSignal from anywhere, a signal handler included.
 
+#include <atomic>
 #include <functional>
 
 namespace zox {
+
+// Keeps a signal handler's key-up the last word on a device that the keying
+// thread writes to. The keying thread wraps each write in Enter/Leave; the
+// handler closes the fence first: no write starts afterwards, and one under
+// way on another thread ends before the handler writes. (One under way on the
+// handler's own thread never ends; the handler waits 20 ms at most for it.)
+// Only atomics: usable from a signal handler.
+class TWriteFence {
+public:
+    // Before a write; false: the program is going down, do not write.
+    bool Enter() noexcept
+    {
+        m_inFlight.fetch_add(1);
+        if (!m_closed.load()) return true;
+        m_inFlight.fetch_sub(1);
+        return false;
+    }
+    void Leave() noexcept { m_inFlight.fetch_sub(1); }
+    // From the signal handler, before its key release.
+    void Close() noexcept;
+    // A new device, or a test going on after calling the handler's release.
+    void Open() noexcept { m_closed.store(false); }
+    bool Closed() const noexcept { return m_closed.load(); }
+
+private:
+    std::atomic<int> m_inFlight{0};
+    std::atomic<bool> m_closed{false};
+};
 
 using TSignalSafeRelease = void (*)(void* context) noexcept;
 

@@ -78,7 +78,7 @@ public:
 
 void SignalSafeRelease(void* context) noexcept
 {
-    static_cast<TSerialKeyOutput*>(context)->ReleaseLines();
+    static_cast<TSerialKeyOutput*>(context)->ReleaseLinesFromSignal();
 }
 
 }  // namespace
@@ -154,10 +154,19 @@ void TSerialKeyOutput::ReleaseLines() noexcept
     m_io.Ioctl(fd, kLinesOff, &both);
 }
 
+void TSerialKeyOutput::ReleaseLinesFromSignal() noexcept
+{
+    m_fence.Close();
+    ReleaseLines();
+}
+
 void TSerialKeyOutput::SetLine(std::optional<TSerialLine> line, bool on)
 {
+    if (!m_fence.Enter()) return;
     int bits = Bits(line);
-    if (m_io.Ioctl(m_fd.load(), on ? kLinesOn : kLinesOff, &bits) == 0) return;
+    const int rc = m_io.Ioctl(m_fd.load(), on ? kLinesOn : kLinesOff, &bits);
+    m_fence.Leave();
+    if (rc == 0) return;
     // The adapter was pulled out, say: let go of what can be let go, say so once.
     const QString reason = QString::fromLocal8Bit(std::strerror(errno));
     m_failed = true;

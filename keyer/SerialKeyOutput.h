@@ -5,6 +5,7 @@
 // at once after the open), and closing it leaves both lines released.
 
 #include "keyer/KeyOutput.h"
+#include "keyer/KeyRelease.h"
 
 #include <QList>
 #include <QString>
@@ -54,8 +55,10 @@ public:
     void Apply(Time at, const TKeyEvent& event) override;
     bool HasPtt() const override { return m_pttLine.has_value(); }
 
-    // Both lines down now (the way out of the program, a signal handler included).
+    // Both lines down now (the way out of the program).
     void ReleaseLines() noexcept;
+    // The same from a signal handler: and nothing keyed after it.
+    void ReleaseLinesFromSignal() noexcept;
 
 private:
     int Bits(std::optional<TSerialLine> line) const;
@@ -66,6 +69,7 @@ private:
     std::optional<TSerialLine> m_keyLine;
     std::optional<TSerialLine> m_pttLine;
     std::atomic<int> m_fd{-1};
+    TWriteFence m_fence;  // a signal handler's release is the last word
     QString m_path;
     QString m_error;
     bool m_keyDown = false;

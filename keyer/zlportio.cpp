@@ -33,6 +33,7 @@ struct TKeyUpPort {
 std::array<TKeyUpPort, 4> g_keyUp;
 std::atomic<bool> g_toneUsed{false};
 std::atomic<TPortDevice*> g_signalDevice{nullptr};
+TWriteFence g_fence;  // the handler's key-up is the last write
 
 void ResetKeyUpTable()
 {
@@ -118,6 +119,7 @@ bool ZlPortIoStart(std::unique_ptr<TPortDevice> device)
     TPortLayer& layer = Layer();
     const std::lock_guard lock(layer.lock);
     ResetKeyUpTable();
+    g_fence.Open();
     layer.device = std::move(device);
     layer.ready = layer.device && layer.device->Open();
     if (layer.ready) g_signalDevice.store(layer.device.get());
@@ -149,6 +151,7 @@ void ZlPortIoReleaseKeyFromSignal() noexcept
 {
     TPortDevice* device = g_signalDevice.load();
     if (!device) return;
+    g_fence.Close();
     TPortRequest requests[std::tuple_size_v<decltype(g_keyUp)> + 1];
     std::size_t count = 0;
     for (const TKeyUpPort& k : g_keyUp) {
@@ -179,8 +182,10 @@ void PortOut(quint32 port, quint32 size, quint32 value)
     const std::lock_guard lock(layer.lock);
     if (!layer.ready) return;
     const TPortRequestBlock block = EncodePortRequest({port, size, value});
+    if (!g_fence.Enter()) return;
     // The outcome is of no use to the keyer: a failed write is a dropped write.
     layer.device->DeviceIoControl(kPortWriteRequest, block.data(), block.size(), nullptr, 0);
+    g_fence.Leave();
 }
 
 quint32 PortIn(quint32 port, quint32 size)

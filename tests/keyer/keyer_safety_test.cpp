@@ -7,7 +7,10 @@
 
 #include "keyer/KeyRelease.h"
 
+#include <atomic>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace zox::test {
 namespace {
@@ -255,6 +258,69 @@ TEST_F(PortRelease, TheSignalSafeWayWritesWhatTheNormalWayWrites)
     ZlPortIoEnd();
     raw = nullptr;
     ReleaseKeysFromSignal();  // must not touch the destroyed device
+}
+
+// The keying thread may be writing while a signal handler lets the key go:
+// the handler's key-up must be the last write, so nothing is written after it.
+TEST_F(PortRelease, AfterTheSignalSafeReleaseNothingIsKeyed)
+{
+    auto device = std::make_unique<TSignalRecordingDevice>();
+    TSignalRecordingDevice* raw = device.get();
+    port = raw;
+    ASSERT_TRUE(ZlPortIoStart(std::move(device)));
+    keyer->ManualKeyDown();
+    Finish();
+    ReleaseKeysFromSignal();
+    EXPECT_EQ(std::vector<TPortRequest>(raw->FromSignal, raw->FromSignal + raw->FromSignalCount),
+              (std::vector<TPortRequest>{{kControl, kPortByte, 0x00}}));
+    port->Clear();
+    keyer->SendText("E");
+    Finish();
+    EXPECT_TRUE(Writes().empty());
+    // A layer started afresh keys again.
+    auto again = std::make_unique<TRecordingPortDevice>([this] { return clock.Now(); });
+    port = again.get();
+    ASSERT_TRUE(ZlPortIoStart(std::move(again)));
+    keyer->SendText("E");
+    Finish();
+    EXPECT_FALSE(Writes().empty());
+}
+
+TEST(WriteFence, TheHandlerWaitsForAWriteUnderWayAndNoneStartsAfterIt)
+{
+    TWriteFence fence;
+    std::atomic<bool> entered{false};
+    std::vector<std::string> order;
+    std::mutex orderLock;
+    std::thread keying([&] {
+        ASSERT_TRUE(fence.Enter());
+        entered = true;
+        std::this_thread::sleep_for(milliseconds(5));  // a slow write
+        {
+            const std::lock_guard lock(orderLock);
+            order.push_back("keying thread wrote");
+        }
+        fence.Leave();
+    });
+    while (!entered) std::this_thread::yield();
+    fence.Close();
+    {
+        const std::lock_guard lock(orderLock);
+        order.push_back("key released");
+    }
+    keying.join();
+    EXPECT_EQ(order, (std::vector<std::string>{"keying thread wrote", "key released"}));
+    EXPECT_FALSE(fence.Enter());
+
+    // A write under way on the handler's own thread never ends: the handler goes on after a while.
+    TWriteFence own;
+    ASSERT_TRUE(own.Enter());
+    const auto start = std::chrono::steady_clock::now();
+    own.Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_TRUE(own.Closed());
+    own.Open();
+    EXPECT_TRUE(own.Enter());
 }
 
 TEST(KeyReleaseRegistry, RunsWhatIsRegisteredUntilItIsRemoved)

@@ -165,6 +165,12 @@ TEST_F(SerialKeying, EveryWayOutDropsBothLines)
     io.Clear();
     ReleaseKeys();  // an orderly way out
     EXPECT_EQ(io.Calls(), (Calls{"10 drop DTR RTS"}));
+    // After the handler's release the keying thread keys nothing more.
+    io.Clear();
+    keyer->ManualKeyUp();
+    keyer->SendText("E");
+    ASSERT_TRUE(Finish(clock, *keyer));
+    EXPECT_TRUE(io.Calls().empty());
     // Once the keyer is gone the port is no more reached from a signal.
     keyer.reset();
     io.Clear();
