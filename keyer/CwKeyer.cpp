@@ -144,6 +144,16 @@ private:
     void ManualKeyDown();
     void ManualKeyUp();
     void PostDueVoiceReady();
+    // The character begun is told once its first edge is written: the post
+    // takes locks the user-interface thread also takes, and so must not come
+    // between a deadline and its edge.
+    void Announce()
+    {
+        if (!m_announce) return;
+        const auto announce = std::move(m_announce);
+        m_announce = nullptr;
+        announce();
+    }
 
     void Control(Time at, quint8 value, bool key);
     void Sidetone(Time at, bool on);
@@ -182,6 +192,7 @@ private:
     Time m_lastKeyUp{0};
     int m_voiceReadyId = 0;
     Time m_voiceReadyAt = KeyerPlatform::kNever;
+    std::function<void()> m_announce;  // the character begun, not yet told
 };
 
 // ---- the keying thread
@@ -548,8 +559,9 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
                     }
                 }
             }
-            const int index = int(i);
-            Post([id, index](TCwKeyer& k) { k.CharacterBegins(id, index); });
+            m_announce = [this, id, index = int(i)] {
+                Post([id, index](TCwKeyer& k) { k.CharacterBegins(id, index); });
+            };
             going = KeyChar(c, schedule);
         }
         if (going) {
@@ -561,6 +573,7 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
             if (!m_shared.SendQueued()) m_shared.Stop = true;
         }
     } catch (...) {
+        m_announce = nullptr;
         ReleaseKey(m_platform.Now());
         {
             const Lock lock(m_shared.Lock);
@@ -570,6 +583,7 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
         KeyingEnds();
         throw;
     }
+    m_announce = nullptr;  // a character stopped before its first edge was never sent
     if (!toTheEnd) {
         // Stopped or replaced: the normal speed comes back.
         const Lock lock(m_shared.Lock);
@@ -641,6 +655,7 @@ bool TCwKeyer::TEngine::KeyChar(QChar ch, TSchedule& schedule)
             }
             Control(at, base + kKeyBit, true);
             if (speaker) Sidetone(at, true);
+            Announce();
             Wait(schedule, elements[slot] * DotLength());
         }
         // Every slot ends with the short manual-bits pulse, then key up.
@@ -656,6 +671,7 @@ bool TCwKeyer::TEngine::KeyChar(QChar ch, TSchedule& schedule)
         Control(end, base, false);
         if (speaker) Sidetone(end, false);
         if (elements[slot] != 0) m_lastKeyUp = end;
+        Announce();
         Wait(schedule, DotLength());
     }
     return true;
