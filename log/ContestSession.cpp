@@ -106,12 +106,11 @@ OpenOutcome ContestSession::Create(const QString& path) { return Switch(path, tr
 OpenOutcome ContestSession::Switch(const QString& path, bool create)
 {
     // A foreign table is refused before anything changes.
-    if (create) {
-        Table probe;
-        probe.setTableName(path);
-        if (probe.exists() && !m_data.IsLogFile(path)) return OpenOutcome::NotALog;
-    } else if (!m_data.IsLogFile(path)) {
-        return OpenOutcome::NotALog;
+    Table probe;
+    probe.setTableName(path);
+    if (!create || probe.exists()) {
+        if (!m_data.IsLogFile(path)) return OpenOutcome::NotALog;
+        if (!m_data.IsSoundLog(path)) return OpenOutcome::Damaged;
     }
     EndCorrection();
     const QString previous = LogPath();

@@ -44,7 +44,11 @@ enum class SaveOutcome {
     BadYear,    // the received year number is not a number
 };
 
-enum class OpenOutcome { Opened, NotALog };
+enum class OpenOutcome {
+    Opened,
+    NotALog,  // not a table with the log's fields: refused, unchanged
+    Damaged,  // a log SQLite finds damaged: refused, unchanged
+};
 
 class ContestSession {
 public:

@@ -155,6 +155,11 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm()), Sess
     // FormCreate
     NewMulti = false;
     DupeMark = false;
+    // A log closed by a failure (not by a switch) leaves the window showing no log.
+    m_closedListener = Data.LogTbl.addListener([this](Table::Event e) {
+        if (e != Table::Event::Closed) return;
+        QMetaObject::invokeMethod(this, [this] { if (!Session.IsOpen()) ShowNoLog(); }, Qt::QueuedConnection);
+    });
     // One filter for the whole program: the window sees every key first, and the
     // entry fields' and the grid's focus changes.
     qApp->installEventFilter(this);
@@ -162,8 +167,9 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm()), Sess
 
 TMainFrm::~TMainFrm()
 {
-    if (m_shown && !m_settingsSaved) SaveSettings();
+    if (m_shown && !m_settingsSaved) SaveSettings(true);
     delete Sender;
+    Data.LogTbl.removeListener(m_closedListener);
     qApp->removeEventFilter(this);
     delete LogModel;  // before the cursors it listens to go
     LogModel = nullptr;
@@ -593,6 +599,7 @@ void TMainFrm::buildGrid()
     connect(LogModel, &TableModel::currentRowChanged, this, [this](int row) { followCurrentRow(row); });
     LogModel->setEditable(true);
     LogModel->setRowBuffered(true);
+    LogModel->setErrorHandler([](const QString& text) { ReportLater(text); });
     // A row edited in the grid is scored like any other change to the log.
     LogModel->setRowWriter([this](qint64 vexa, const std::map<QString, QVariant>& fields) {
         const qint64 id = Session.WriteFields(vexa, fields);
@@ -818,6 +825,10 @@ void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
         ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
         return;
     }
+    if (outcome == OpenOutcome::Damaged) {
+        ShowMessageDlg(path + " je poškodovana ZOX datoteka in ostane, kot je !", mtWarning, mbOK);
+        return;
+    }
     static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
     ContestName = create ? QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest" : QString("ZOX");
     AfterLogSwitch(correcting);
@@ -836,11 +847,18 @@ void TMainFrm::AfterLogSwitch(bool lineWasCorrection)
         SetTitle(1);
         ShowInfo(0);
         if (!edCall->text().isEmpty() || !edHisMulti->text().isEmpty()) RefreshMarks(MarkSource::Mode);
+        ShowFigures();
     } else {
-        Enabler->DisableGroup("Db");
-        DupeMark = NewMulti = false;
-        ShowInfo(1);
+        ShowNoLog();
     }
+}
+
+void TMainFrm::ShowNoLog()
+{
+    Session.EndCorrection();
+    Enabler->DisableGroup("Db");
+    DupeMark = NewMulti = false;
+    ShowInfo(1);
     ShowFigures();
 }
 
@@ -1077,6 +1095,17 @@ QAction* TMainFrm::TasterShortcut(const QKeyEvent* k) const
 }
 
 bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
+{
+    // Called from inside Qt's event delivery: nothing may be thrown through it.
+    try {
+        return filterEvent(obj, e);
+    } catch (...) {
+        ReportLater(ErrorText(std::current_exception()));
+        return false;
+    }
+}
+
+bool TMainFrm::filterEvent(QObject* obj, QEvent* e)
 {
     if (obj == edHisMulti && e->type() == QEvent::FocusIn) {
         // Only the operator moving into the field looks the call up: not the window

@@ -122,7 +122,7 @@ public:
 
     // Settings file.
     void RestoreSettings();
-    void SaveSettings();
+    void SaveSettings(bool quiet = false);  // quiet: failures to the error output, no dialog
 
     // Entry line.
     void Save();
@@ -253,10 +253,12 @@ private:
     void EnterHisMulti();  // the year-number lookup on moving into the field
     void SwitchLog(const QString& path, bool create, int kind);
     void AfterLogSwitch(bool lineWasCorrection);
+    void ShowNoLog();  // the window with no log open
     void SpeedItem9Click();
     void followCurrentRow(int row);
     QAction* TasterShortcut(const QKeyEvent* k) const;
     bool GridEvent(QEvent* e);
+    bool filterEvent(QObject* obj, QEvent* e);
 
     void RestoreKeyerKeys(const class IniFile& ini);
     void SaveKeyerKeys(class IniFile& ini);
@@ -267,6 +269,7 @@ private:
     bool m_settingsSaved = false;
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
+    int m_closedListener = 0;
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
 };
