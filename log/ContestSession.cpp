@@ -2,6 +2,8 @@
 
 #include "app/uGlob.h"
 
+#include <QFile>
+
 namespace zox {
 
 using storage::EngineError;
@@ -114,6 +116,7 @@ OpenOutcome ContestSession::Switch(const QString& path, bool create)
     }
     EndCorrection();
     const QString previous = LogPath();
+    const bool made = create && !probe.exists();
     CloseTables();
     try {
         if (create) m_data.CreateLogTable(path);
@@ -121,8 +124,13 @@ OpenOutcome ContestSession::Switch(const QString& path, bool create)
         Recount();
     } catch (...) {
         // A file that only looks like a log must not cost the operator the log
-        // he is working in.
+        // he is working in. A log made here that cannot be opened goes again:
+        // the operator is told New failed.
         CloseTables();
+        if (made) {
+            QFile::remove(path);
+            QFile::remove(path + QStringLiteral("-journal"));
+        }
         if (!previous.isEmpty()) {
             try {
                 OpenTables(previous);

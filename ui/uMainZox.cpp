@@ -782,7 +782,13 @@ void TMainFrm::PrepareLogDialog() {}
 
 void TMainFrm::ShowQsoCount()
 {
-    statusBar()->showMessage(QString::number(Session.QsoCount()) + " " + " zvez !");
+    // Shown after a save or a delete that is done: a count that cannot be read
+    // now must not turn it into a failure, so the last one stays.
+    try {
+        m_qsoCount = Session.QsoCount();
+    } catch (...) {
+    }
+    statusBar()->showMessage(QString::number(m_qsoCount) + " " + " zvez !");
 }
 
 void TMainFrm::SetTitle(int kind)

@@ -270,6 +270,7 @@ private:
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
     int m_closedListener = 0;
+    int m_qsoCount = 0;  // the count last read
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
 };
