@@ -3,7 +3,7 @@
 
 #include "letnice/uAddEditMulti.h"
 #include "letnice/uFindMulti.h"
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 #include "ui/base/Dialogs.h"
 
 #include <QHBoxLayout>

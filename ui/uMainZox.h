@@ -4,7 +4,7 @@
 
 #include "keyer/KeyerSettings.h"
 #include "log/ContestSession.h"
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -5,7 +5,7 @@
 #include "letnice/uAddEditMulti.h"
 #include "letnice/uFindMulti.h"
 #include "letnice/uMultiWnd.h"
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 #include "log/uData.h"
 #include "ui/base/ScriptedDialogs.h"
 

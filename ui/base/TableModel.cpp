@@ -1,4 +1,4 @@
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 
 #include <QDate>
 #include <QSize>
