@@ -119,6 +119,7 @@ public:
     void Kreiraj1Click();  // summary sheet
     void Adif1Click();
     void Cabrillo1Click();
+    bool IsOpenLog(const QString& path);  // with the warning when it is
 
     // Settings file.
     void RestoreSettings();
