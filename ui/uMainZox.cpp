@@ -16,6 +16,7 @@
 #include "ui/ProUtils.h"
 #include "ui/uAbout.h"
 #include "ui/SizingFrame.h"
+#include "ui/LogGridDelegate.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/ThdTimer.h"
 #include "keyer/Macros.h"
@@ -602,16 +603,36 @@ void TMainFrm::buildGrid()
     LogModel->setErrorHandler([](const QString& text) { ReportLater(text); });
     // A row edited in the grid is scored like any other change to the log.
     LogModel->setRowWriter([this](qint64 vexa, const std::map<QString, QVariant>& fields) {
-        const qint64 id = Session.WriteFields(vexa, fields);
+        std::map<QString, QVariant> row = fields;
+        if (!vexa) {
+            // A row added in the grid takes what the entry line would give the
+            // fields left empty: the date, the time now, the mode, the band, the reports.
+            const Contact line = EntryContact();
+            const QString mode = row.count("Mode") ? row["Mode"].toString().trimmed().toUpper() : line.mode;
+            const QString report = mode == "SSB" ? "59" : "599";
+            const std::map<QString, QVariant> defaults{
+                {"Date", line.date}, {"Utc", QTime::fromString(EntryTimeNow(), "H:mm:ss")}, {"Mode", line.mode}, {"Band", "80"},
+                {"RstS", report},    {"RstR", report},                                     {"Contest", ContestName},
+            };
+            for (const auto& [name, value] : defaults)
+                if (!row.count(name) || row[name].toString().trimmed().isEmpty()) row[name] = value;
+        }
+        const qint64 id = Session.WriteFields(vexa, row);
         ShowFigures();
         return id;
     });
+    LogGrid->setItemDelegate(new LogGridDelegate(cols, LogGrid));
     LogGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     connect(LogGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& cur, const QModelIndex& prev) {
-                // A changed row is written when it is left.
-                if (prev.isValid() && prev.row() != cur.row()) Guarded([&] { LogModel->CommitRow(prev.row()); });
+                // A changed row is written when it is left; the operator has moved
+                // on, so the grid stays where he went, not on the row written.
+                if (prev.isValid() && prev.row() != cur.row()) {
+                    m_writingRow = true;
+                    Guarded([&] { LogModel->CommitRow(prev.row()); });
+                    m_writingRow = false;
+                }
                 if (!cur.isValid() || !Data.LogTbl.isOpen()) return;
                 if (LogModel->HasNewRow() && cur.row() == LogModel->rowCount() - 1) return;
                 const qint64 id = LogModel->recordIdAt(cur.row());
@@ -622,7 +643,7 @@ void TMainFrm::buildGrid()
 
 void TMainFrm::followCurrentRow(int row)
 {
-    if (row < 0) return;
+    if (row < 0 || m_writingRow) return;
     const QModelIndex idx = LogModel->index(row, qMax(0, LogGrid->currentIndex().column()));
     if (LogGrid->currentIndex().row() != row) LogGrid->setCurrentIndex(idx);
     LogGrid->scrollTo(idx);
@@ -811,9 +832,8 @@ void TMainFrm::EnableQsoMenu()
     QsoMenu->menuAction()->setEnabled(true);
 }
 
-// Opens or creates a log. A contact loaded for correction belongs to the log
-// it came from: the switch ends the correction and clears the line. A new
-// contact being typed stays (it may be one the old log could not take), with
+// Opens or creates a log. The switch ends a correction and clears the line and
+// its marks; only a contact the old log refused to store stays in the line,
 // its marks worked out again against the log that is open now.
 void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
 {
@@ -843,7 +863,9 @@ void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
 
 void TMainFrm::AfterLogSwitch(bool lineWasCorrection)
 {
-    if (lineWasCorrection) ClearEntry();
+    // A switch starts the line afresh, but for a contact the old log could not
+    // take: that one stays, for the log switched to.
+    if (lineWasCorrection || !m_lineRefused) ClearEntry();
     if (Session.IsOpen()) {
         Enabler->EnableGroup("Db");
         ChooseBand();
@@ -916,7 +938,14 @@ void TMainFrm::Save()
         ShowMessageDlg(LogDialogPath + " Odpri datoteko !", mtWarning, mbOK);
         return;
     }
-    switch (Session.Save(EntryContact())) {
+    SaveOutcome outcome;
+    try {
+        outcome = Session.Save(EntryContact());
+    } catch (...) {
+        m_lineRefused = true;  // the log could not take it: the line keeps it, even across a log switch
+        throw;
+    }
+    switch (outcome) {
     case SaveOutcome::NoLog:
     case SaveOutcome::NoCall:
     case SaveOutcome::NoYear:
@@ -953,6 +982,7 @@ void TMainFrm::ClearEntry()
     DupeMark = false;
     NewMulti = false;
     Session.EndCorrection();
+    m_lineRefused = false;
     ShowQsoCount();
 }
 

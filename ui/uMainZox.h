@@ -272,6 +272,8 @@ private:
     bool m_settingCall = false;
     int m_closedListener = 0;
     int m_qsoCount = 0;  // the count last read
+    bool m_lineRefused = false;
+    bool m_writingRow = false;  // a grid row being written as the operator leaves it  // the line holds a contact the log could not store
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
 };
