@@ -952,7 +952,7 @@ void TMainFrm::Save()
         edCall->setFocus();
         return;
     case SaveOutcome::BadTime:
-        ShowMessageDlg("Čas " + edUtc->text().trimmed() + " ni veljaven !", mtWarning, mbOK);
+        ShowMessageDlg("Čas " + edUtc->displayText().trimmed() + " ni veljaven !", mtWarning, mbOK);
         edUtc->setFocus();
         return;
     case SaveOutcome::BadYear:
