@@ -29,6 +29,11 @@ QByteArray encode(const QString& text)
     return enc(text);
 }
 
+void requireCodePage()
+{
+    if (!CodePageAvailable()) throw IniFileError(CodePageMissingText());
+}
+
 bool sameName(const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) == 0; }
 
 bool isQuote(QChar c) { return c == u'"' || c == u'\''; }
@@ -71,8 +76,20 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
+bool CodePageAvailable()
+{
+    return QStringEncoder(kCodePage).isValid() && QStringDecoder(kCodePage).isValid();
+}
+
+QString CodePageMissingText()
+{
+    return QStringLiteral("Kodna stran %1 ni na voljo (Qt brez podpore ICU): besedil ni mogoče brati ne pisati.")
+        .arg(QLatin1String(kCodePage));
+}
+
 IniFile::IniFile(const QString& fileName) : m_fileName(fileName)
 {
+    requireCodePage();
     const QFileInfo info(fileName);
     if (!info.exists() && !info.isSymLink()) return;  // no file yet: every key has its default
     QFile f(fileName);
@@ -224,6 +241,7 @@ QByteArray IniFile::Bytes() const
 void IniFile::UpdateFile()
 {
     if (!m_modified) return;
+    requireCodePage();
     const QString shown = QDir::toNativeSeparators(m_fileName);
     QDir().mkpath(QFileInfo(m_fileName).absolutePath());  // ~/.config may not exist yet
     QSaveFile f(m_fileName);

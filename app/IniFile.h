@@ -18,6 +18,11 @@ public:
     QString text() const { return QString::fromStdString(what()); }
 };
 
+// Whether Qt can convert code page 1250 (through ICU). Without it every text
+// file of the program would come out blank, so nothing is read or written then.
+bool CodePageAvailable();
+QString CodePageMissingText();
+
 class IniFile {
 public:
     // Reads the file; a missing file is an empty one. A file that exists but

@@ -3,7 +3,7 @@
 
 #include "letnice/uAddEditMulti.h"
 #include "letnice/uFindMulti.h"
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 #include "ui/base/Dialogs.h"
 
 #include <QHBoxLayout>
@@ -22,19 +22,6 @@ namespace zox {
 using storage::Table;
 
 namespace {
-
-// In-place edits go straight to the list; an entry the engine refuses (a call
-// sign already in the list) is reported and the cell keeps its old value.
-class MultiGridModel : public TableModel {
-public:
-    using TableModel::TableModel;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        bool stored = false;
-        Guarded([&] { stored = TableModel::setData(index, value, role); });
-        return stored;
-    }
-};
 
 class MultiGridView : public QTableView {
 public:
@@ -77,8 +64,11 @@ TMultiWnd::TMultiWnd(QWidget* parent, Table& table) : QWidget(parent, Qt::Tool),
     SpeedItem5 = button("SpeedItem5", "Close", QStyle::SP_DialogCloseButton);
     barLayout->addStretch();
 
-    MultiModel = new MultiGridModel(m_table, {{"Znak", "Znak", -1, Qt::AlignLeft}, {"Letnica", "Letnica", -1, Qt::AlignHCenter}}, this);
+    MultiModel = new TableModel(m_table, {{"Znak", "Znak", -1, Qt::AlignLeft}, {"Letnica", "Letnica", -1, Qt::AlignHCenter}}, this);
     MultiModel->setEditable(true);
+    // An entry the engine refuses in place (a call sign already in the list) is
+    // reported, and the cell keeps its old value.
+    MultiModel->setErrorHandler([](const QString& text) { ReportLater(text); });
     MultiGrid = new MultiGridView(this);
     MultiGrid->setObjectName("MultiGrid");
     MultiGrid->setModel(MultiModel);

@@ -2,6 +2,8 @@
 
 #include "app/uGlob.h"
 
+#include <QFile>
+
 namespace zox {
 
 using storage::EngineError;
@@ -106,15 +108,15 @@ OpenOutcome ContestSession::Create(const QString& path) { return Switch(path, tr
 OpenOutcome ContestSession::Switch(const QString& path, bool create)
 {
     // A foreign table is refused before anything changes.
-    if (create) {
-        Table probe;
-        probe.setTableName(path);
-        if (probe.exists() && !m_data.IsLogFile(path)) return OpenOutcome::NotALog;
-    } else if (!m_data.IsLogFile(path)) {
-        return OpenOutcome::NotALog;
+    Table probe;
+    probe.setTableName(path);
+    if (!create || probe.exists()) {
+        if (!m_data.IsLogFile(path)) return OpenOutcome::NotALog;
+        if (!m_data.IsSoundLog(path)) return OpenOutcome::Damaged;
     }
     EndCorrection();
     const QString previous = LogPath();
+    const bool made = create && !probe.exists();
     CloseTables();
     try {
         if (create) m_data.CreateLogTable(path);
@@ -122,8 +124,13 @@ OpenOutcome ContestSession::Switch(const QString& path, bool create)
         Recount();
     } catch (...) {
         // A file that only looks like a log must not cost the operator the log
-        // he is working in.
+        // he is working in. A log made here that cannot be opened goes again:
+        // the operator is told New failed.
         CloseTables();
+        if (made) {
+            QFile::remove(path);
+            QFile::remove(path + QStringLiteral("-journal"));
+        }
         if (!previous.isEmpty()) {
             try {
                 OpenTables(previous);
@@ -228,11 +235,40 @@ void ContestSession::Delete(qint64 vexa)
 
 qint64 ContestSession::WriteFields(qint64 vexa, const std::map<QString, QVariant>& fields)
 {
+    // The values the entry line would take, or a clear refusal: the grid is
+    // another way of typing a contact, not a way around the line's rules.
     std::map<QString, QVariant> written;
     for (const auto& [name, value] : fields) {
         const QString n = name.toLower();
         if (n == "point" || n == "multip" || n == "vexa") continue;
-        written.emplace(name, value);
+        QVariant v = value;
+        if (n == "call") {
+            QString call = v.toString().toUpper();
+            call.truncate(call.indexOf(u' ') < 0 ? call.size() : call.indexOf(u' '));
+            v = call;
+        } else if (n == "mode") {
+            const QString mode = v.toString().trimmed().toUpper();
+            if (mode != "CW" && mode != "SSB")
+                throw InputError(QStringLiteral("Vrsta oddaje %1 ni CW ali SSB !").arg(v.toString()));
+            v = mode;
+        } else if (n == "utc" && v.typeId() == QMetaType::QString && !v.toString().trimmed().isEmpty()) {
+            const QTime t = QTime::fromString(v.toString().trimmed(), QStringLiteral("H:mm:ss"));
+            if (!t.isValid()) throw InputError(QStringLiteral("Čas %1 ni veljaven !").arg(v.toString().trimmed()));
+            v = t;
+        } else if (n == "multir") {
+            const QString year = v.toString().trimmed();
+            if (year.size() > 2 || !AllDigits(year)) throw InputError(QStringLiteral("Letnica %1 ni število !").arg(v.toString()));
+            v = year;
+        }
+        written.emplace(name, v);
+    }
+    if (!vexa) {
+        auto given = [&](const char* name) {
+            for (const auto& [n, v] : written)
+                if (n.compare(QLatin1String(name), Qt::CaseInsensitive) == 0 && !v.toString().isEmpty()) return true;
+            return false;
+        };
+        if (!given("Call") || !given("MultiR")) throw InputError(QStringLiteral("Zveza brez znaka ali letnice ni shranjena !"));
     }
     Change change{m_totals, m_rates};
     qint64 id = 0;

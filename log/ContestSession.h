@@ -17,8 +17,15 @@
 
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 namespace zox {
+
+// A value the operator typed that the log cannot take; the text says why.
+class InputError : public std::runtime_error {
+public:
+    explicit InputError(const QString& text) : std::runtime_error(text.toStdString()) {}
+};
 
 // A contact as the entry line holds it.
 struct Contact {
@@ -44,7 +51,11 @@ enum class SaveOutcome {
     BadYear,    // the received year number is not a number
 };
 
-enum class OpenOutcome { Opened, NotALog };
+enum class OpenOutcome {
+    Opened,
+    NotALog,  // not a table with the log's fields: refused, unchanged
+    Damaged,  // a log SQLite finds damaged: refused, unchanged
+};
 
 class ContestSession {
 public:
@@ -77,8 +88,10 @@ public:
 
     // Deletes a QSO; deleting the one being corrected ends the correction.
     void Delete(qint64 vexa);
-    // Writes fields of one QSO (0: appends a new one) as the grid edits them. The
-    // marks are not taken from `fields`: they follow from the rule.
+    // Writes fields of one QSO (0: appends a new one) as the grid edits them, by
+    // the entry line's rules (a call in capitals, CW or SSB, a year of digits;
+    // a new QSO needs a call and a year), else InputError. The marks are not
+    // taken from `fields`: they follow from the rule.
     qint64 WriteFields(qint64 vexa, const std::map<QString, QVariant>& fields);
     // Derives every mark of the log again and rewrites those that differ; returns
     // how many QSOs were corrected.

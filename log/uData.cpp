@@ -4,6 +4,19 @@
 
 namespace zox {
 
+namespace {
+QString ErrorOf(const std::exception_ptr& e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+        return QString::fromUtf8(x.what());
+    } catch (...) {
+        return QString();
+    }
+}
+}  // namespace
+
 using storage::FieldDef;
 using storage::FieldType;
 using storage::IndexDef;
@@ -52,6 +65,14 @@ bool TDataFrm::IsLogFile(const QString& path) const
     return fields.size() == 12 && fields.first().name == QLatin1String("Vexa");
 }
 
+bool TDataFrm::IsSoundLog(const QString& path) const
+{
+    Table t;
+    t.setDatabaseName(DataFolder);
+    t.setTableName(path);
+    return t.isSound();
+}
+
 void TDataFrm::CreateLogTable(const QString& path) const
 {
     Table t;
@@ -60,12 +81,11 @@ void TDataFrm::CreateLogTable(const QString& path) const
     t.setExclusive(true);
     t.fieldDefs = LogFields();
     t.indexDefs = LogIndexes();
-    if (t.exists()) return;
-    t.createTable();
-    t.restructure(t.fieldDefs, t.indexDefs);
     // The multiplier search looks up Mode and MultiR; no named index starts with
     // them. Band last, so the matches come in the search cursor's own order.
-    t.addSearchIndex("MultiR;Mode;Band");
+    t.searchIndexes = {"MultiR;Mode;Band"};
+    if (t.exists()) return;
+    t.createTable();
 }
 
 void TDataFrm::CreateLetniceTable(const QString& path)
@@ -86,20 +106,30 @@ void TDataFrm::FullPass(const std::function<void(Table&)>& visit, bool closeSear
         LogTbl2.close();
     }
     LogTbl.disableControls();
-    struct Restore {
-        TDataFrm& d;
-        bool r1, r2;
-        ~Restore()
-        {
-            try {
-                if (r1) d.LogTbl1.open();
-                if (r2) d.LogTbl2.open();
-            } catch (...) {
-            }
-            d.LogTbl.enableControls();
-        }
-    } restore{*this, reopen1, reopen2};
-    LogTbl.scan(visit, fields);
+    std::exception_ptr failure;
+    try {
+        LogTbl.scan(visit, fields);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // The cursors as they were. A log whose search cursors cannot be put back
+    // is closed whole: half open, every keystroke would fail on it.
+    try {
+        if (reopen1) LogTbl1.open();
+        if (reopen2) LogTbl2.open();
+    } catch (...) {
+        const QString path = LogTbl.filePath();
+        LogTbl1.close();
+        LogTbl2.close();
+        LogTbl.close();
+        LogOpen = false;
+        if (!failure)
+            failure = std::make_exception_ptr(storage::EngineError(
+                path + QStringLiteral(": the log could not be read again after a pass and is closed: ") + ErrorOf(std::current_exception()),
+                storage::EngineError::Kind::IoError));
+    }
+    LogTbl.enableControls();
+    if (failure) std::rethrow_exception(failure);
 }
 
 TDataFrm& DataFrm()

@@ -25,6 +25,8 @@ public:
     static QList<storage::IndexDef> LetniceIndexes();
 
     bool IsLogFile(const QString& path) const;
+    // A log file whose pages and indexes SQLite finds sound.
+    bool IsSoundLog(const QString& path) const;
     void CreateLogTable(const QString& path) const;
     // Creates a year-number table file (used by the build and by tests).
     static void CreateLetniceTable(const QString& path);

@@ -1,5 +1,7 @@
 #include "reports/ProFileStream.h"
 
+#include "app/IniFile.h"
+
 #include <QDir>
 
 namespace zox {
@@ -20,6 +22,7 @@ bool isAscii(const QString& text)
 TProFileStream::TProFileStream(const QString& fileName)
     : m_fileName(fileName), m_file(fileName), m_encoder("windows-1250", QStringConverter::Flag::Stateless)
 {
+    if (!m_encoder.isValid()) throw FileError(m_fileName + QStringLiteral(": ") + CodePageMissingText());
     // Unbuffered: we buffer ourselves and see every short write.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
     m_buffer.reserve(kFlushAt + 4096);

@@ -43,14 +43,16 @@ QsoMarks RuleWalk::Next(const QString& call, const QString& mode, const QString&
 
 void ScoreTotals::Count(const QString& mode, const QVariant& point, const QVariant& multiP, int sign)
 {
-    const bool scored = !point.isNull() && point.toLongLong() > 0;
-    const bool multi = !multiP.isNull();
+    // The sums of what is stored: a log whose marks another program wrote shows
+    // what it holds until "Preveri rezultat" puts the marks right.
+    const qint32 points = point.isNull() ? 0 : qint32(point.toLongLong());
+    const qint32 multi = multiP.isNull() ? 0 : 1;
     if (mode == QLatin1String("CW")) {
-        if (scored) CwTocke += 2 * sign;
-        if (multi) CwMulti += sign;
+        CwTocke += points * sign;
+        CwMulti += multi * sign;
     } else if (mode == QLatin1String("SSB")) {
-        if (scored) SsbTocke += sign;
-        if (multi) SsbMulti += sign;
+        SsbTocke += points * sign;
+        SsbMulti += multi * sign;
     }
     Sum();
 }

@@ -46,7 +46,8 @@ struct ScoreTotals {
     qint32 SkpTocke = 0;
     qint32 SkpMnoz = 0;
 
-    // Adds or takes back what one stored QSO contributes.
+    // Adds or takes back what one stored QSO contributes: its points and its
+    // multiplier mark, in CW or SSB (another mode is not part of the contest).
     void Count(const QString& mode, const QVariant& point, const QVariant& multiP, int sign = 1);
     void Sum();  // SkpTocke and SkpMnoz from the per-mode figures
     qint32 Rezultat() const;

@@ -169,6 +169,41 @@ void Connection::requireInPlace(const QString& what) const
                           EngineError::Kind::Moved);
 }
 
+void Connection::begin()
+{
+    exec(QStringLiteral("BEGIN"), QStringLiteral("cannot begin a transaction"));
+    try {
+        const qint64 last = scalar(QStringLiteral("PRAGMA user_version"), {}, QStringLiteral("cannot begin a transaction")).toLongLong();
+        m_token = last % 0x7fffffff + 1;
+        exec(QStringLiteral("PRAGMA user_version = %1").arg(m_token), QStringLiteral("cannot begin a transaction"));
+    } catch (...) {
+        rollback();
+        throw;
+    }
+}
+
+void Connection::commit()
+{
+    try {
+        exec(QStringLiteral("COMMIT"), QStringLiteral("cannot commit"));
+    } catch (const EngineError&) {
+        // Reading the number rolls back a transaction SQLite left hot; a
+        // transaction past its commit point shows its own number.
+        bool committed = false;
+        try {
+            committed = !inTransaction() && scalar(QStringLiteral("PRAGMA user_version")).toLongLong() == m_token;
+        } catch (...) {
+        }
+        if (!committed) throw;
+    }
+}
+
+void Connection::rollback() noexcept
+{
+    cachedCount = -1;
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);  // none left to roll back is fine
+}
+
 void Connection::readStructure()
 {
     QStringList tables;

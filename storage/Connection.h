@@ -100,6 +100,15 @@ public:
     // closed: a commit there saves nothing, so it is refused.
     void requireInPlace(const QString& what) const;
 
+    // Transactions. Each one also sets the file's user version to a number of
+    // its own: a commit can fail after its commit point (the journal already
+    // made inert, a later sync failing), and that number tells whether the
+    // transaction is in the file after all.
+    void begin();
+    void commit();
+    void rollback() noexcept;
+    bool inTransaction() const { return db && !sqlite3_get_autocommit(db); }
+
     // Reads the structure of the one table in the file.
     void readStructure();
 
@@ -107,6 +116,7 @@ public:
 
 private:
     std::map<QString, Statement> m_stmts;
+    qint64 m_token = 0;
 };
 
 enum class OpenHow { ReadOnly, ReadWrite, Create };

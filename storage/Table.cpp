@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace zox::storage {
 
@@ -409,20 +410,30 @@ void Table::post()
         vals << QVariant(m_rowid);
     }
     m_conn->requireInPlace(inserting ? QStringLiteral("cannot add the record") : QStringLiteral("cannot change the record"));
+    // A post of its own is its own transaction.
+    std::optional<Transaction> own;
+    if (!inTransaction()) own.emplace(*this);
+    qint64 id = m_rowid;
     try {
         Query q = m_conn->query(sql);
         q.bindAll(vals).run(inserting ? QStringLiteral("cannot add the record") : QStringLiteral("cannot change the record"));
+        if (inserting) id = sqlite3_last_insert_rowid(m_conn->db);
+        if (own) own->commit();
     } catch (...) {
-        // On failure the file is as before the statement, and the edit buffer
-        // stays so the caller may try again or cancel.
+        // On failure the file is as before, and the edit buffer stays so the
+        // caller may try again or cancel.
         m_conn->cachedCount = -1;
         throw;
     }
-    const qint64 id = inserting ? sqlite3_last_insert_rowid(m_conn->db) : m_rowid;
     if (inserting && m_conn->cachedCount >= 0) ++m_conn->cachedCount;
+    // The record is stored: the cursor shows it from what was written, with no
+    // read that could fail after the fact.
+    m_row.clear();
+    for (int i = 0, v = 0; i < fs.size(); ++i) m_row << (fs[i].type == FieldType::AutoInc ? QVariant(id) : vals[v++]);
+    m_rowid = id;
+    m_hasRecord = true;
     m_state = State::Browse;
     m_buffer.clear();
-    gotoRecordId(id);
     m_eof = m_bof = false;
     notify(Event::DataChanged);
 }
@@ -435,25 +446,35 @@ void Table::deleteRecord()
     QVariantList binds;
     const QString after = keyCondition(true, binds);
     m_conn->requireInPlace(QStringLiteral("cannot delete the record"));
+    std::optional<Transaction> own;  // a delete of its own is its own transaction
+    if (!inTransaction()) own.emplace(*this);
     try {
         Query q = m_conn->query(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(quoteId(m_conn->table)));
         q.bind(1, QVariant(m_rowid)).run(QStringLiteral("cannot delete the record"));
+        if (own) own->commit();
     } catch (...) {
         m_conn->cachedCount = -1;
         throw;
     }
     if (m_conn->cachedCount > 0) --m_conn->cachedCount;
+    // Then to a neighbour. The record is gone whatever happens now: a neighbour
+    // that cannot be read leaves the cursor on none rather than the delete failed.
     const QVariantList saved = m_row;
     const qint64 savedId = m_rowid;
-    bool found = moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                              .arg(quoteId(m_conn->table), after, orderBy(false)), binds);
-    if (!found) {
-        m_row = saved;
-        m_rowid = savedId;
-        QVariantList b2;
-        const QString before = keyCondition(false, b2);
+    bool found = false;
+    try {
         found = moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
-                             .arg(quoteId(m_conn->table), before, orderBy(true)), b2);
+                             .arg(quoteId(m_conn->table), after, orderBy(false)), binds);
+        if (!found) {
+            m_row = saved;
+            m_rowid = savedId;
+            QVariantList b2;
+            const QString before = keyCondition(false, b2);
+            found = moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE %2 ORDER BY %3 LIMIT 1")
+                                 .arg(quoteId(m_conn->table), before, orderBy(true)), b2);
+        }
+    } catch (...) {
+        found = false;
     }
     if (!found) clearRow();
     m_eof = !found;
@@ -464,23 +485,31 @@ void Table::deleteRecord()
 void Table::startTransaction()
 {
     requireOpen("start a transaction");
-    m_conn->exec(QStringLiteral("BEGIN"), QStringLiteral("cannot begin a transaction"));
+    m_conn->begin();
 }
 
 void Table::commit()
 {
     requireOpen("commit");
-    m_conn->exec(QStringLiteral("COMMIT"), QStringLiteral("cannot commit"));
+    m_conn->commit();
 }
 
 void Table::rollback()
 {
     requireOpen("roll back");
-    m_conn->cachedCount = -1;
-    m_conn->exec(QStringLiteral("ROLLBACK"), QStringLiteral("cannot roll back"));
+    m_conn->rollback();
+    // The cursor may show what was just undone: read its record again.
+    if (m_hasRecord && m_state == State::Browse) {
+        try {
+            if (!moveWith(QStringLiteral("SELECT rowid,* FROM %1 WHERE rowid=?").arg(quoteId(m_conn->table)), {QVariant(m_rowid)}))
+                clearRow();
+        } catch (...) {
+            clearRow();
+        }
+    }
 }
 
-bool Table::inTransaction() const { return m_conn && !sqlite3_get_autocommit(m_conn->db); }
+bool Table::inTransaction() const { return m_conn && m_conn->inTransaction(); }
 
 // "a = ? AND b IS NULL ..." for the fields named, with their values bound in order.
 QString Table::whereClause(const QString& fields, const QVariantList& values, QVariantList& binds) const
@@ -563,6 +592,9 @@ void Table::updateRecords(const QStringList& fields, const std::vector<std::pair
     }
     m_conn->requireInPlace(QStringLiteral("cannot change the record"));
     const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=?").arg(quoteId(m_conn->table), sets.join(','));
+    std::optional<Transaction> own;  // all or none
+    if (!inTransaction()) own.emplace(*this);
+    std::vector<std::pair<qint64, QVariantList>> written;
     for (const auto& [id, values] : rows) {
         if (values.size() != cols.size())
             throw EngineError(QStringLiteral("%1: one value is needed for each field").arg(filePath()));
@@ -572,10 +604,13 @@ void Table::updateRecords(const QStringList& fields, const std::vector<std::pair
             Query q = m_conn->query(sql);
             q.bindAll(stored).bind(int(stored.size()) + 1, QVariant(id)).run(QStringLiteral("cannot change the record"));
         }
-        // The cursor shows what is stored.
+        written.emplace_back(id, stored);
+    }
+    if (own) own->commit();
+    // The cursor shows what is stored.
+    for (const auto& [id, stored] : written)
         if (m_hasRecord && m_rowid == id)
             for (int i = 0; i < cols.size(); ++i) m_row[cols[i]] = stored[i];
-    }
     notify(Event::DataChanged);
 }
 

@@ -62,11 +62,17 @@ public:
     // Definitions used by createTable and restructure.
     QList<FieldDef> fieldDefs;
     QList<IndexDef> indexDefs;
+    // Unnamed indexes that only speed up locate on these fields ("A;B"), made with the table.
+    QStringList searchIndexes;
 
     void createTable();
     void restructure(const QList<FieldDef>& fields, const QList<IndexDef>& indexes);
     // Extra unnamed index that only speeds up locate on these fields.
     void addSearchIndex(const QString& fields);
+
+    // Whether SQLite finds the file sound (its quick check: every page, every
+    // index entry, without comparing index contents with the rows). Reads only.
+    bool isSound() const;
 
     // Reads the structure without opening the table for data.
     QList<FieldDef> readFieldDefs() const;

@@ -50,7 +50,6 @@ void Table::createTable()
     const QString path = filePath();
     if (findOpen(path)) throw EngineError(QStringLiteral("%1: the table is open").arg(path));
     if (exists()) throw EngineError(QStringLiteral("%1: the table exists already").arg(path));
-    auto c = openConnection(path, OpenHow::Create, true);
     QStringList cols;
     QStringList multiPk;
     for (const auto& ix : indexDefs)
@@ -61,21 +60,28 @@ void Table::createTable()
         for (auto& p : multiPk) q << quoteId(p);
         cols << "PRIMARY KEY (" + q.join(',') + ")";
     }
+    const QString table = quoteId(tableSqlName(path));
+    auto index = [&](const QString& name, const QString& fields, bool unique) {
+        QStringList q;
+        for (auto& p : fields.split(';')) q << quoteId(p);
+        return QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)").arg(unique ? "UNIQUE " : "", quoteId(name), table, q.join(','));
+    };
+    // The whole table in one transaction: a file is a complete table or none at all.
+    std::shared_ptr<Connection> c;
     try {
-        c->exec("BEGIN");
-        c->exec("CREATE TABLE " + quoteId(tableSqlName(path)) + " (" + cols.join(", ") + ")");
-        for (const auto& ix : indexDefs) {
-            if (ix.primary) continue;
-            QStringList q;
-            for (auto& p : ix.fields.split(';')) q << quoteId(p);
-            c->exec(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
-                        .arg(ix.unique ? "UNIQUE " : "", quoteId(ix.name), quoteId(tableSqlName(path)), q.join(',')));
-        }
-        c->exec("COMMIT");
+        c = openConnection(path, OpenHow::Create, true);
+        c->exec("BEGIN", QStringLiteral("cannot create the table"));
+        c->exec("CREATE TABLE " + table + " (" + cols.join(", ") + ")", QStringLiteral("cannot create the table"));
+        for (const auto& ix : indexDefs)
+            if (!ix.primary) c->exec(index(ix.name, ix.fields, ix.unique), QStringLiteral("cannot create an index"));
+        for (const QString& fields : searchIndexes)
+            c->exec(index(kSearchIndexPrefix + QString(fields).replace(';', '_'), fields, false), QStringLiteral("cannot create an index"));
+        c->exec("COMMIT", QStringLiteral("cannot create the table"));
     } catch (...) {
-        sqlite3_exec(c->db, "ROLLBACK", nullptr, nullptr, nullptr);  // no throw: the failure goes on
+        if (c) sqlite3_exec(c->db, "ROLLBACK", nullptr, nullptr, nullptr);  // no throw: the failure goes on
         c.reset();
         QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
         throw;
     }
 }
@@ -121,6 +127,21 @@ void Table::addSearchIndex(const QString& fields)
     for (auto& p : fields.split(';')) q << quoteId(p);
     QString name = kSearchIndexPrefix + QString(fields).replace(';', '_');
     conn->exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(quoteId(name), quoteId(conn->table), q.join(',')));
+}
+
+bool Table::isSound() const
+{
+    auto c = findOpen(filePath());
+    if (!c) {
+        if (!exists()) throw EngineError(QStringLiteral("%1: the file does not exist").arg(filePath()), EngineError::Kind::CannotOpen);
+        c = openConnection(filePath(), OpenHow::ReadOnly, false);
+    }
+    try {
+        return c->scalar(QStringLiteral("PRAGMA quick_check(1)"), {}, QStringLiteral("cannot check the file")).toString() == "ok";
+    } catch (const EngineError& e) {
+        if (e.kind() == EngineError::Kind::Corrupt || e.kind() == EngineError::Kind::NotADatabase) return false;
+        throw;
+    }
 }
 
 QList<FieldDef> Table::readFieldDefs() const

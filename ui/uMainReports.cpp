@@ -51,6 +51,15 @@ void TMainFrm::Kreiraj1Click()
     });
 }
 
+// Writing a report there would put the file in the log's place: refused, with the warning.
+bool TMainFrm::IsOpenLog(const QString& path)
+{
+    const QFileInfo target(path);
+    if (!target.exists() || target.canonicalFilePath() != QFileInfo(Session.LogPath()).canonicalFilePath()) return false;
+    ShowMessageDlg("Datoteka " + target.fileName() + " je odprti dnevnik !", mtWarning, mbOK);
+    return true;
+}
+
 void TMainFrm::Adif1Click()
 {
     Guarded([this] {
@@ -60,6 +69,7 @@ void TMainFrm::Adif1Click()
         if (chosen.isEmpty()) return;
         WaitCursor wait;
         const QString path = AdifFileName(chosen);
+        if (IsOpenLog(path)) return;
         if (QFileInfo::exists(path) && Dialogs().standardQuestion(QApplication::applicationName(), AdifOverwriteQuestion(path)) != mrYes)
             return;
         WriteAdif(Data, UserInfo, path);
@@ -142,11 +152,7 @@ void TMainFrm::Cabrillo1Click()
         if (chosen.isEmpty()) return;
         const QString path = CabrilloFileName(chosen);
         const QFileInfo target(path);
-        // Writing there would put the file in the log's place.
-        if (target.exists() && target.canonicalFilePath() == QFileInfo(Session.LogPath()).canonicalFilePath()) {
-            ShowMessageDlg("Datoteka " + target.fileName() + " je odprti dnevnik !", mtWarning, mbOK);
-            return;
-        }
+        if (IsOpenLog(path)) return;
         CabrilloResult result;
         {
             WaitCursor wait;

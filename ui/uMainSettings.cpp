@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPalette>
 
+#include <cstdio>
+
 namespace zox {
 
 namespace {
@@ -56,10 +58,10 @@ void TMainFrm::RestoreSettings()
     });
 }
 
-void TMainFrm::SaveSettings()
+void TMainFrm::SaveSettings(bool quiet)
 {
     m_settingsSaved = true;
-    Guarded([this] {
+    auto write = [this] {
         IniFile ini(SettingsFilePath());
         ini.WriteInteger(S, "FormVersion", 0);
         ini.WriteInteger(S, "Flags", 0);
@@ -81,7 +83,18 @@ void TMainFrm::SaveSettings()
         ini.WriteString(S, "Keyer Enabled", Keyer1->isChecked() ? "1" : "0");
         SaveKeyerKeys(ini);
         ini.UpdateFile();
-    });
+    };
+    if (!quiet) {
+        Guarded(write);
+        return;
+    }
+    // While the window is being destroyed no dialog may open: the failure goes
+    // to the error output.
+    try {
+        write();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "zox: %s\n", e.what());
+    }
 }
 
 }  // namespace zox

@@ -16,6 +16,7 @@
 #include "ui/ProUtils.h"
 #include "ui/uAbout.h"
 #include "ui/SizingFrame.h"
+#include "ui/LogGridDelegate.h"
 #include "keyer/CwKeyer.h"
 #include "keyer/Macros.h"
 #include "keyer/audio/WavSound.h"
@@ -154,6 +155,11 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm()), Sess
     // FormCreate
     NewMulti = false;
     DupeMark = false;
+    // A log closed by a failure (not by a switch) leaves the window showing no log.
+    m_closedListener = Data.LogTbl.addListener([this](Table::Event e) {
+        if (e != Table::Event::Closed) return;
+        QMetaObject::invokeMethod(this, [this] { if (!Session.IsOpen()) ShowNoLog(); }, Qt::QueuedConnection);
+    });
     // One filter for the whole program: the window sees every key first, and the
     // entry fields' and the grid's focus changes.
     qApp->installEventFilter(this);
@@ -161,8 +167,9 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent), Data(DataFrm()), Sess
 
 TMainFrm::~TMainFrm()
 {
-    if (m_shown && !m_settingsSaved) SaveSettings();
+    if (m_shown && !m_settingsSaved) SaveSettings(true);
     delete Sender;
+    Data.LogTbl.removeListener(m_closedListener);
     qApp->removeEventFilter(this);
     delete LogModel;  // before the cursors it listens to go
     LogModel = nullptr;
@@ -592,18 +599,39 @@ void TMainFrm::buildGrid()
     connect(LogModel, &TableModel::currentRowChanged, this, [this](int row) { followCurrentRow(row); });
     LogModel->setEditable(true);
     LogModel->setRowBuffered(true);
+    LogModel->setErrorHandler([](const QString& text) { ReportLater(text); });
     // A row edited in the grid is scored like any other change to the log.
     LogModel->setRowWriter([this](qint64 vexa, const std::map<QString, QVariant>& fields) {
-        const qint64 id = Session.WriteFields(vexa, fields);
+        std::map<QString, QVariant> row = fields;
+        if (!vexa) {
+            // A row added in the grid takes what the entry line would give the
+            // fields left empty: the date, the time now, the mode, the band, the reports.
+            const Contact line = EntryContact();
+            const QString mode = row.count("Mode") ? row["Mode"].toString().trimmed().toUpper() : line.mode;
+            const QString report = mode == "SSB" ? "59" : "599";
+            const std::map<QString, QVariant> defaults{
+                {"Date", line.date}, {"Utc", QTime::fromString(EntryTimeNow(), "H:mm:ss")}, {"Mode", line.mode}, {"Band", "80"},
+                {"RstS", report},    {"RstR", report},                                     {"Contest", ContestName},
+            };
+            for (const auto& [name, value] : defaults)
+                if (!row.count(name) || row[name].toString().trimmed().isEmpty()) row[name] = value;
+        }
+        const qint64 id = Session.WriteFields(vexa, row);
         ShowFigures();
         return id;
     });
+    LogGrid->setItemDelegate(new LogGridDelegate(cols, LogGrid));
     LogGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                              QAbstractItemView::AnyKeyPressed);
     connect(LogGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& cur, const QModelIndex& prev) {
-                // A changed row is written when it is left.
-                if (prev.isValid() && prev.row() != cur.row()) Guarded([&] { LogModel->CommitRow(prev.row()); });
+                // A changed row is written when it is left; the operator has moved
+                // on, so the grid stays where he went, not on the row written.
+                if (prev.isValid() && prev.row() != cur.row()) {
+                    m_writingRow = true;
+                    Guarded([&] { LogModel->CommitRow(prev.row()); });
+                    m_writingRow = false;
+                }
                 if (!cur.isValid() || !Data.LogTbl.isOpen()) return;
                 if (LogModel->HasNewRow() && cur.row() == LogModel->rowCount() - 1) return;
                 const qint64 id = LogModel->recordIdAt(cur.row());
@@ -614,7 +642,7 @@ void TMainFrm::buildGrid()
 
 void TMainFrm::followCurrentRow(int row)
 {
-    if (row < 0) return;
+    if (row < 0 || m_writingRow) return;
     const QModelIndex idx = LogModel->index(row, qMax(0, LogGrid->currentIndex().column()));
     if (LogGrid->currentIndex().row() != row) LogGrid->setCurrentIndex(idx);
     LogGrid->scrollTo(idx);
@@ -774,7 +802,13 @@ void TMainFrm::PrepareLogDialog() {}
 
 void TMainFrm::ShowQsoCount()
 {
-    statusBar()->showMessage(QString::number(Session.QsoCount()) + " " + " zvez !");
+    // Shown after a save or a delete that is done: a count that cannot be read
+    // now must not turn it into a failure, so the last one stays.
+    try {
+        m_qsoCount = Session.QsoCount();
+    } catch (...) {
+    }
+    statusBar()->showMessage(QString::number(m_qsoCount) + " " + " zvez !");
 }
 
 void TMainFrm::SetTitle(int kind)
@@ -797,9 +831,8 @@ void TMainFrm::EnableQsoMenu()
     QsoMenu->menuAction()->setEnabled(true);
 }
 
-// Opens or creates a log. A contact loaded for correction belongs to the log
-// it came from: the switch ends the correction and clears the line. A new
-// contact being typed stays (it may be one the old log could not take), with
+// Opens or creates a log. The switch ends a correction and clears the line and
+// its marks; only a contact the old log refused to store stays in the line,
 // its marks worked out again against the log that is open now.
 void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
 {
@@ -817,6 +850,10 @@ void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
         ShowMessageDlg(path + " ni ZOX datoteka !", mtWarning, mbOK);
         return;
     }
+    if (outcome == OpenOutcome::Damaged) {
+        ShowMessageDlg(path + " je poškodovana ZOX datoteka in ostane, kot je !", mtWarning, mbOK);
+        return;
+    }
     static const char* const words[] = {"", "Vexa", "ZOX", "Dlt"};
     ContestName = create ? QString(words[(kind >= 1 && kind <= 3) ? kind : 2]) + " " + "Contest" : QString("ZOX");
     AfterLogSwitch(correcting);
@@ -825,7 +862,9 @@ void TMainFrm::SwitchLog(const QString& path, bool create, int kind)
 
 void TMainFrm::AfterLogSwitch(bool lineWasCorrection)
 {
-    if (lineWasCorrection) ClearEntry();
+    // A switch starts the line afresh, but for a contact the old log could not
+    // take: that one stays, for the log switched to.
+    if (lineWasCorrection || !m_lineRefused) ClearEntry();
     if (Session.IsOpen()) {
         Enabler->EnableGroup("Db");
         ChooseBand();
@@ -835,11 +874,18 @@ void TMainFrm::AfterLogSwitch(bool lineWasCorrection)
         SetTitle(1);
         ShowInfo(0);
         if (!edCall->text().isEmpty() || !edHisMulti->text().isEmpty()) RefreshMarks(MarkSource::Mode);
+        ShowFigures();
     } else {
-        Enabler->DisableGroup("Db");
-        DupeMark = NewMulti = false;
-        ShowInfo(1);
+        ShowNoLog();
     }
+}
+
+void TMainFrm::ShowNoLog()
+{
+    Session.EndCorrection();
+    Enabler->DisableGroup("Db");
+    DupeMark = NewMulti = false;
+    ShowInfo(1);
     ShowFigures();
 }
 
@@ -891,14 +937,21 @@ void TMainFrm::Save()
         ShowMessageDlg(LogDialogPath + " Odpri datoteko !", mtWarning, mbOK);
         return;
     }
-    switch (Session.Save(EntryContact())) {
+    SaveOutcome outcome;
+    try {
+        outcome = Session.Save(EntryContact());
+    } catch (...) {
+        m_lineRefused = true;  // the log could not take it: the line keeps it, even across a log switch
+        throw;
+    }
+    switch (outcome) {
     case SaveOutcome::NoLog:
     case SaveOutcome::NoCall:
     case SaveOutcome::NoYear:
         edCall->setFocus();
         return;
     case SaveOutcome::BadTime:
-        ShowMessageDlg("Čas " + edUtc->text().trimmed() + " ni veljaven !", mtWarning, mbOK);
+        ShowMessageDlg("Čas " + edUtc->displayText().trimmed() + " ni veljaven !", mtWarning, mbOK);
         edUtc->setFocus();
         return;
     case SaveOutcome::BadYear:
@@ -928,6 +981,7 @@ void TMainFrm::ClearEntry()
     DupeMark = false;
     NewMulti = false;
     Session.EndCorrection();
+    m_lineRefused = false;
     ShowQsoCount();
 }
 
@@ -1076,6 +1130,17 @@ QAction* TMainFrm::TasterShortcut(const QKeyEvent* k) const
 }
 
 bool TMainFrm::eventFilter(QObject* obj, QEvent* e)
+{
+    // Called from inside Qt's event delivery: nothing may be thrown through it.
+    try {
+        return filterEvent(obj, e);
+    } catch (...) {
+        ReportLater(ErrorText(std::current_exception()));
+        return false;
+    }
+}
+
+bool TMainFrm::filterEvent(QObject* obj, QEvent* e)
 {
     if (obj == edHisMulti && e->type() == QEvent::FocusIn) {
         // Only the operator moving into the field looks the call up: not the window

@@ -5,7 +5,7 @@
 #include "keyer/KeyerSettings.h"
 #include "keyer/KeyingSettings.h"
 #include "log/ContestSession.h"
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -124,10 +124,11 @@ public:
     void Kreiraj1Click();  // summary sheet
     void Adif1Click();
     void Cabrillo1Click();
+    bool IsOpenLog(const QString& path);  // with the warning when it is
 
     // Settings file.
     void RestoreSettings();
-    void SaveSettings();
+    void SaveSettings(bool quiet = false);  // quiet: failures to the error output, no dialog
 
     // Entry line.
     void Save();
@@ -258,10 +259,12 @@ private:
     void EnterHisMulti();  // the year-number lookup on moving into the field
     void SwitchLog(const QString& path, bool create, int kind);
     void AfterLogSwitch(bool lineWasCorrection);
+    void ShowNoLog();  // the window with no log open
     void SpeedItem9Click();
     void followCurrentRow(int row);
     QAction* TasterShortcut(const QKeyEvent* k) const;
     bool GridEvent(QEvent* e);
+    bool filterEvent(QObject* obj, QEvent* e);
 
     void RestoreKeyerKeys(const class IniFile& ini);
     void SaveKeyerKeys(class IniFile& ini);
@@ -272,6 +275,10 @@ private:
     bool m_settingsSaved = false;
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
+    int m_closedListener = 0;
+    int m_qsoCount = 0;  // the count last read
+    bool m_lineRefused = false;
+    bool m_writingRow = false;  // a grid row being written as the operator leaves it  // the line holds a contact the log could not store
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
 };

@@ -3,10 +3,14 @@
 #include "keyer/zlportio.h"
 #include "log/uData.h"
 #include "ui/ProgramExit.h"
+#include "ui/base/GuardedApplication.h"
 #include "ui/base/Translation.h"
 #include "ui/uMainZox.h"
 
+#include "app/IniFile.h"
+
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdio>
 
@@ -20,10 +24,14 @@ int main(int argc, char** argv)
     // A folder that cannot be made shows up when a file in it is opened; say so here too.
     for (const QString& problem : zox::PrepareOperatorFolders(roots))
         std::fprintf(stderr, "zox: %s\n", problem.toLocal8Bit().constData());
-    QApplication app(argc, argv);
+    zox::GuardedApplication app(argc, argv);
     QApplication::setApplicationName("Zox");
     QApplication::setDesktopFileName("zox");
     zox::InstallSloveneTranslation();
+    if (!zox::CodePageAvailable()) {
+        QMessageBox::critical(nullptr, QStringLiteral("Zox"), zox::CodePageMissingText());
+        return 1;
+    }
     zox::DataFrm();
     zox::TMainFrm w;
     zox::CloseOnTermSignals(w);

@@ -169,8 +169,8 @@ Q1ABC|SSB|47|1|47
 Q1DEF|CW|49|0|49"
 }
 
-# A correction loaded in one log never lands in another; a contact typed in
-# one log is scored against the log it is saved in.
+# A correction loaded in one log never lands in another; a switch starts the
+# line afresh, and a contact is scored against the log it is saved in.
 log_switch() {
     local a=$work/prog/Data/a.DAT b=$work/prog/Data/b.DAT c=$work/prog/Data/c.DAT
     start_program
@@ -181,9 +181,8 @@ log_switch() {
     contact Q1GHI 50; key Return
     log_dialog o "$a"
     type_text Q1ABC            # "Dupe !" in a
-    log_dialog n "$c"
-    key Tab; key ctrl+a; type_text 47
-    key Return
+    log_dialog n "$c"          # the switch starts the line afresh
+    contact Q1ABC 47; key Return
     quit_program
     expect_rows "$a" "Q1ABC|CW|47|2|47"
     expect_rows "$b" "Q1GHI|CW|50|2|50"

@@ -251,9 +251,31 @@ TEST_F(SessionTest, RoadsThatOnceGaveAWrongScore)
          [](SessionTest& t) {
              t.save(contact("Q1A", "CW", "47"));
              t.save(contact("Q1A", "CW", "7"));
-             t.s.WriteFields(0, {{"Call", "Q1A"}, {"Mode", "CW"}, {"MultiR", "4X"}, {"Utc", QTime(10, 0)}});
+             t.s.WriteFields(0, {{"Call", "Q1A"}, {"Mode", "CW"}, {"MultiR", "48"}, {"Utc", QTime(10, 0)}});
+             {
+                 // Only another program writes such a year; the check scores it.
+                 Table raw;
+                 raw.setTableName(t.s.LogPath());
+                 raw.open();
+                 raw.last();
+                 raw.edit();
+                 raw.setField("MultiR", "4X");
+                 raw.post();
+             }
+             EXPECT_EQ(t.s.Recheck(), 1);
          },
          {{2, 47}, {2, none}, {2, none}}},
+        {"the grid takes what the entry line takes, in its form",
+         [](SessionTest& t) {
+             const qint64 first = t.save(contact("Q1ABC", "CW", "47"));
+             EXPECT_THROW(t.s.WriteFields(first, {{"Mode", "fm"}}), InputError);
+             EXPECT_THROW(t.s.WriteFields(first, {{"MultiR", "4X"}}), InputError);
+             EXPECT_THROW(t.s.WriteFields(first, {{"MultiR", "471"}}), InputError);
+             EXPECT_THROW(t.s.WriteFields(0, {{"Call", "Q1DEF"}, {"Mode", "CW"}}), InputError);  // no year
+             EXPECT_EQ(t.s.QsoCount(), 1);
+             t.s.WriteFields(0, {{"Call", "q1abc x"}, {"Mode", "cw"}, {"MultiR", "48"}});  // a duplicate once in capitals
+         },
+         {{2, 47}, {0, 48}}},
     };
     for (const Road& r : roads) {
         SCOPED_TRACE(r.name);
@@ -377,6 +399,7 @@ TEST_F(SessionTest, RandomOperationsKeepEveryMarkByTheRule)
                 if (v == 0) {
                     f["Call"] = pick(calls);
                     f["Mode"] = pick(modes);
+                    f["MultiR"] = pick(years);
                 }
                 s.WriteFields(v, f);
             } else if (op < 85) {

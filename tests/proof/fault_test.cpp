@@ -232,28 +232,30 @@ private slots:
     void badFileGivenToOpen_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("engineError");  // false: the program's own " ni ZOX datoteka !"
+        QTest::addColumn<QString>("message");  // the program's own message after the path; empty: the engine's error
         QTest::addColumn<bool>("viaNew");
-        const struct { const char* name; const char* kind; bool engineError; } files[] = {
-            {"empty file", "empty", true},
-            {"random bytes", "random", true},
-            {"log cut in half", "cut", true},
-            {"log with its second half zeroed", "zeroed", true},
-            {"no tables", "no tables", true},
-            {"two tables", "two tables", true},
-            {"one foreign table", "foreign", false},
-            {"a log's fields without its indexes", "no indexes", true},
-            {"a folder", "folder", true},
+        const QString notALog = " ni ZOX datoteka !", damaged = " je poškodovana ZOX datoteka in ostane, kot je !";
+        const struct { const char* name; const char* kind; QString told; } files[] = {
+            {"empty file", "empty", {}},
+            {"random bytes", "random", {}},
+            {"log cut in half", "cut", {}},
+            {"log with its second half zeroed", "zeroed", damaged},
+            {"log with one page of rows zeroed", "page", damaged},
+            {"no tables", "no tables", {}},
+            {"two tables", "two tables", {}},
+            {"one foreign table", "foreign", notALog},
+            {"a log's fields without its indexes", "no indexes", {}},
+            {"a folder", "folder", {}},
         };
         for (bool viaNew : {false, true})
             for (const auto& f : files)
-                QTest::addRow("%s: %s", viaNew ? "Nova" : "Odpri", f.name) << f.kind << f.engineError << viaNew;
+                QTest::addRow("%s: %s", viaNew ? "Nova" : "Odpri", f.name) << f.kind << f.told << viaNew;
     }
 
     void badFileGivenToOpen()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, engineError);
+        QFETCH(QString, message);
         QFETCH(bool, viaNew);
         Window t;
         const QString current = t.logPath("current.DAT");
@@ -273,6 +275,13 @@ private slots:
             QFile f(bad);
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(b);
+        } else if (kind == "page") {
+            writeLog(t.w->Data, bad, 600);
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.size() > 12 * 4096);
+            f.seek(10 * 4096);  // past the schema, among the rows and indexes
+            f.write(QByteArray(4096, 0));
         } else if (kind == "cut" || kind == "zeroed") {
             writeLog(t.w->Data, bad, 600);
             QFile f(bad);
@@ -310,12 +319,12 @@ private slots:
         else t.openLog(bad);
 
         QCOMPARE(told(t.dlg), 1);
-        if (engineError) {
+        if (message.isEmpty()) {
             QCOMPARE(t.dlg.count(Q::Error), 1);
             QVERIFY2(t.dlg.last().text.contains(bad), qPrintable(t.dlg.last().text));
         } else {
             QVERIFY(t.dlg.last().question == Q::Message);
-            QCOMPARE(t.dlg.last().text, bad + " ni ZOX datoteka !");
+            QCOMPARE(t.dlg.last().text, bad + message);
         }
         QCOMPARE(snapshot(folder), before);
         // The current log is still the one open, as it was, and takes the next contact.

@@ -183,11 +183,12 @@ private slots:
         QTest::keyClick(t.w->LogGrid, Qt::Key_Down);
         QCOMPARE(t.w->LogModel->rowCount(), 3);
         QVERIFY(t.w->LogModel->setData(t.w->LogModel->index(2, 2), "Q1GRID", Qt::EditRole));
+        QVERIFY(t.w->LogModel->setData(t.w->LogModel->index(2, 7), "62", Qt::EditRole));
         t.w->LogGrid->setCurrentIndex(t.w->LogModel->index(0, 2));
         QCOMPARE(t.status(), QString("3  zvez !"));
         QCOMPARE(t.w->LogModel->rowCount(), 3);
         QCOMPARE(gridCall(t, 2), QString("Q1GRID"));
-        QCOMPARE(t.w->lblRezultat->text(), QString("6"));  // no mode: not in the contest
+        QCOMPARE(t.w->lblRezultat->text(), QString("10"));  // in CW, the line's mode: 2 points, 62 worked
         // Ctrl+Del asks the grid's question; Cancel keeps the row.
         t.dlg.answerMessage(mrCancel);
         QTest::keyClick(t.w->LogGrid, Qt::Key_Delete, Qt::ControlModifier);

@@ -101,10 +101,10 @@ private slots:
     {
         Window t;
         t.newLog(t.logPath());
-        struct Case { const char* time; const char* multi; QLineEdit* TMainFrm::*focus; } cases[] = {
-            {"25:99:00", "46", &TMainFrm::edUtc},
-            {"12:3", "47", &TMainFrm::edUtc},   // only partly filled
-            {"", "X1", &TMainFrm::edHisMulti},  // a new multiplier that is not a number
+        struct Case { const char* time; const char* multi; QLineEdit* TMainFrm::*focus; const char* told; } cases[] = {
+            {"25:99:00", "46", &TMainFrm::edUtc, "Čas 25:99:00 ni veljaven !"},
+            {"12:3", "47", &TMainFrm::edUtc, "Čas 12:3 : ni veljaven !"},  // only partly filled: shown as it stands
+            {"", "X1", &TMainFrm::edHisMulti, "Letnica X1 ni število !"},  // a year number that is not a number
         };
         for (const auto& c : cases) {
             t.dlg.clear();
@@ -112,6 +112,7 @@ private slots:
             QCOMPARE(records(t.logPath()), 0);
             QCOMPARE(t.dlg.count(ScriptedDialogs::Question::Message), 1);
             QCOMPARE(t.dlg.last().kind, int(mtWarning));
+            QCOMPARE(t.dlg.last().text, QString(c.told));
             QCOMPARE(t.w->edCall->text(), QString("Q1ZZZ"));
             QCOMPARE(t.w->edHisMulti->text(), QString(c.multi));
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>((*t.w).*(c.focus)));

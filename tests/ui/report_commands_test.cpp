@@ -300,8 +300,16 @@ private slots:
         QCOMPARE(t.dlg.unanswered(), 0);
     }
 
-    void cabrilloNeverGoesOverTheOpenLog()
+    // Neither export may put its file in the open log's place, whatever the overwrite answer.
+    void exportsNeverGoOverTheOpenLog_data()
     {
+        QTest::addColumn<bool>("cabrillo");
+        QTest::newRow("Adif") << false;
+        QTest::newRow("Cabrillo") << true;
+    }
+    void exportsNeverGoOverTheOpenLog()
+    {
+        QFETCH(bool, cabrillo);
         Window t;
         t.newLog(t.logPath());
         UserInfo.User.Call = "S59ABC";
@@ -311,7 +319,7 @@ private slots:
         t.dlg.clear();
         t.dlg.answerFile(Dir.Data + "sub/../test.DAT").answerStandard(mrYes).answerMessage(mrOk);
         QDir().mkpath(Dir.Data + "sub");
-        t.w->Cabrillo1->trigger();
+        (cabrillo ? t.w->Cabrillo1 : t.w->Adif1)->trigger();
         QCOMPARE(t.dlg.count(ScriptedDialogs::Question::StandardQuestion), 0);
         QCOMPARE(t.dlg.last().text, QString("Datoteka test.DAT je odprti dnevnik !"));
         QCOMPARE(bytes(t.logPath()), before);

@@ -215,12 +215,12 @@ private slots:
         QCOMPARE(stored(b)[0].multiP.toInt(), 47);
         t.openLog(a);
         QCOMPARE(stored(a).size(), 1);
-        // A contact being typed (not a correction) stays across a switch, its marks for the new log.
+        // A contact being typed goes with the switch too, and its marks.
         t.w->edCall->setFocus();
         QTest::keyClicks(t.w->edCall, "Q1ABC");
         QCOMPARE(t.w->InfoLabel->text(), QString("Dupe !"));
         t.newLog(t.logPath("c.DAT"));
-        QCOMPARE(t.w->edCall->text(), QString("Q1ABC"));
+        QCOMPARE(t.w->edCall->text(), QString());  // a switch starts the line afresh
         QCOMPARE(t.w->InfoLabel->text(), QString());
         QVERIFY(!t.w->DupeMark);
     }
@@ -270,6 +270,55 @@ private slots:
         t.w->Button1->setFocus(Qt::TabFocusReason);
         QTest::keyClick(t.w->Button1, Qt::Key_Enter);
         QCOMPARE(stored(t.logPath()).size(), 1);  // "Shrani"
+    }
+
+    // Typed in the grid, a contact follows the entry line's rules and defaults.
+    void gridTypesLikeTheEntryLine()
+    {
+        Window t;
+        t.newLog(t.logPath());
+        t.enter("Q1AAA", "47", "09:10:00");
+        auto editCell = [&](int row, int col, const std::function<void(QWidget*)>& type) {
+            // A double click opens the cell's editor (F2 is a memory key here).
+            t.w->LogGrid->setFocus();
+            const QModelIndex cell = t.w->LogModel->index(row, col);
+            t.w->LogGrid->scrollTo(cell);
+            const QPoint at = t.w->LogGrid->visualRect(cell).center();
+            QTest::mouseClick(t.w->LogGrid->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(t.w->LogGrid->viewport(), Qt::LeftButton, {}, at);
+            QWidget* editor = QApplication::focusWidget();
+            QVERIFY(editor && editor != t.w->LogGrid && t.w->LogGrid->isAncestorOf(editor));
+            type(editor);
+            QTest::keyClick(editor, Qt::Key_Return);
+        };
+        // The time typed over digit by digit, whole.
+        editCell(0, 1, [](QWidget* e) { QTest::keyClicks(e, "101500"); });
+        // The mode chosen, not typed.
+        editCell(0, 3, [](QWidget* e) {
+            QVERIFY(qobject_cast<QComboBox*>(e));
+            QTest::keyClick(e, Qt::Key_Down);
+        });
+        // A new row: the call in capitals; what is not typed comes from the line.
+        QTest::keyClick(t.w->LogGrid, Qt::Key_Insert);
+        editCell(1, 2, [](QWidget* e) { QTest::keyClicks(e, "q1bbb"); });
+        editCell(1, 7, [](QWidget* e) { QTest::keyClicks(e, "47"); });
+        t.w->LogGrid->setCurrentIndex(t.w->LogModel->index(0, 0));  // leaving the rows writes them
+        QCOMPARE(t.dlg.count(ScriptedDialogs::Question::Error), 0);
+        const auto log = stored(t.logPath());
+        QCOMPARE(log.size(), 2);
+        QCOMPARE(log[0].utc, QString("10:15:00"));
+        QCOMPARE(log[0].mode, QString("SSB"));
+        QCOMPARE(log[1].call, QString("Q1BBB"));
+        QCOMPARE(log[1].mode, t.w->cbMode->currentText());
+        QVERIFY(!log[1].utc.isEmpty());
+        QCOMPARE(log[1].multiP.toInt(), 47);  // 47 is worked in SSB only
+        QCOMPARE(t.status(), QString("2  zvez !"));
+        // A row the line would refuse is refused with the line's words, and not stored.
+        QTest::keyClick(t.w->LogGrid, Qt::Key_Insert);
+        editCell(2, 2, [](QWidget* e) { QTest::keyClicks(e, "Q1CCC"); });
+        t.w->LogGrid->setCurrentIndex(t.w->LogModel->index(0, 0));
+        QCOMPARE(t.dlg.last().text, QString("Zveza brez znaka ali letnice ni shranjena !"));
+        QCOMPARE(stored(t.logPath()).size(), 2);
     }
 
     void gridDeleteTakesTheHourCountAlong()

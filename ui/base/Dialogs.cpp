@@ -166,7 +166,43 @@ bool Guarded(const std::function<void()>& command)
         return true;
     } catch (const std::exception& e) {
         ShowError(QString::fromUtf8(e.what()));
-        return false;
+    } catch (...) {
+        ShowError(QStringLiteral("Neznana napaka"));
+    }
+    return false;
+}
+
+namespace {
+QStringList& PendingReports()
+{
+    static QStringList pending;
+    return pending;
+}
+}  // namespace
+
+void ReportLater(const QString& text)
+{
+    // The same failure, repeated while its message waits (a grid reading row
+    // after row), is told once.
+    if (PendingReports().contains(text)) return;
+    PendingReports() << text;
+    QMetaObject::invokeMethod(
+        qApp,
+        [text] {
+            ShowError(text);
+            PendingReports().removeAll(text);
+        },
+        Qt::QueuedConnection);
+}
+
+QString ErrorText(const std::exception_ptr& e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+        return QString::fromUtf8(x.what());
+    } catch (...) {
+        return QStringLiteral("Neznana napaka");
     }
 }
 

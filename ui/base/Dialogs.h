@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,11 @@ void ShowError(const QString& text);
 // Runs a command; an exception (std::exception) goes to ShowError with its text and the
 // command stops there. Returns false then.
 bool Guarded(const std::function<void()>& command);
+// The error display from places that must not open a dialog themselves (a
+// model being painted, an event filter, a destructor): the message is shown
+// from the event loop, once it is back.
+void ReportLater(const QString& text);
+QString ErrorText(const std::exception_ptr& e);
 
 // "Description|*.A;*.B|Description 2|*.C" as a Qt name filter list
 // ("Description (*.A *.B);;Description 2 (*.C)").

@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 
+#include <exception>
 #include <functional>
 #include <map>
 
@@ -48,6 +49,11 @@ public:
     // its record id; without one the table cursor is written directly.
     using RowWriter = std::function<qint64(qint64 id, const std::map<QString, QVariant>& fields)>;
     void setRowWriter(RowWriter w) { m_writer = std::move(w); }
+    // Where a read that fails while the view asks for rows is told. The model is
+    // asked from inside Qt's painting and layout, where nothing may be thrown:
+    // it answers empty and reports the failure here instead.
+    using ErrorHandler = std::function<void(const QString&)>;
+    void setErrorHandler(ErrorHandler h) { m_onError = std::move(h); }
     void StartNewRow();
     bool HasNewRow() const { return m_newRow; }
     bool RowChanged(int row) const { return m_pending.count(row) > 0; }
@@ -61,7 +67,10 @@ signals:
 
 private:
     const QVariantList* rowAt(int row) const;
-    void onTableEvent(storage::Table::Event e);
+    QVariant cellData(const QModelIndex& index, int role) const;
+    bool writeCell(const QModelIndex& index, const QVariant& value, int role);
+    void onTableEvent(storage::Table::Event e) noexcept;
+    void handleTableEvent(storage::Table::Event e);
 
     storage::Table& m_table;
     QList<GridColumn> m_columns;
@@ -75,6 +84,8 @@ private:
     bool m_rowBuffered = false;
     bool m_newRow = false;
     RowWriter m_writer;
+    ErrorHandler m_onError;
+    void report(const std::exception_ptr& e) const noexcept;
     std::map<int, std::map<int, QVariant>> m_pending;  // row -> column -> value
     static constexpr int kBlock = 128;
 };

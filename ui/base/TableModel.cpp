@@ -1,4 +1,4 @@
-#include "log/TableModel.h"
+#include "ui/base/TableModel.h"
 
 #include <QDate>
 #include <QSize>
@@ -35,7 +35,37 @@ void TableModel::reload()
     endResetModel();
 }
 
-void TableModel::onTableEvent(storage::Table::Event e)
+void TableModel::report(const std::exception_ptr& e) const noexcept
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+        if (m_onError) {
+            try {
+                m_onError(QString::fromUtf8(x.what()));
+            } catch (...) {
+            }
+        }
+    } catch (...) {
+    }
+}
+
+// The table's listeners run inside its moves and writes: a failure here must
+// not undo the caller's work, so it is reported and the rows are read afresh.
+void TableModel::onTableEvent(storage::Table::Event e) noexcept
+{
+    try {
+        handleTableEvent(e);
+    } catch (...) {
+        report(std::current_exception());
+        try {
+            reload();
+        } catch (...) {
+        }
+    }
+}
+
+void TableModel::handleTableEvent(storage::Table::Event e)
 {
     switch (e) {
     case storage::Table::Event::Moved:
@@ -80,7 +110,14 @@ void TableModel::onTableEvent(storage::Table::Event e)
 int TableModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid() || !m_table.isOpen()) return 0;
-    if (m_rows < 0) m_rows = m_table.recordCount();
+    if (m_rows < 0) {
+        try {
+            m_rows = m_table.recordCount();
+        } catch (...) {
+            report(std::current_exception());
+            return 0;
+        }
+    }
     return m_rows + (m_newRow ? 1 : 0);
 }
 
@@ -117,6 +154,16 @@ qint64 TableModel::recordIdAt(int row) const
 }
 
 QVariant TableModel::data(const QModelIndex& index, int role) const
+{
+    try {
+        return cellData(index, role);
+    } catch (...) {
+        report(std::current_exception());
+        return {};
+    }
+}
+
+QVariant TableModel::cellData(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.column() >= m_fieldIndex.size()) return {};
     const GridColumn& c = m_columns[index.column()];
@@ -226,6 +273,16 @@ void TableModel::CommitRow(int row)
 }
 
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    try {
+        return writeCell(index, value, role);
+    } catch (...) {
+        report(std::current_exception());
+        return false;
+    }
+}
+
+bool TableModel::writeCell(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!m_editable || role != Qt::EditRole || !index.isValid() || m_columns.value(index.column()).readOnly) return false;
     if (m_rowBuffered) {
