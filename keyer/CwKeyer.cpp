@@ -166,6 +166,9 @@ private:
     // PTT on before keying (returns the lead that has to pass first), and the
     // time it goes off again after keying.
     Time KeyingBegins(Time at);
+    // Sleeps through a PTT lead; false when cut short by the end or, where
+    // forMessages, by a stop or a new send.
+    bool SleepLead(Time until, bool forMessages);
     void KeyingEnds();
 
     quint8 DotLength() const
@@ -187,6 +190,7 @@ private:
     bool m_poll = false;
     Time m_nextTick{0};
     bool m_pttOn = false;
+    Time m_pttOnAt{0};  // when PTT last went on
     bool m_voicePtt = false;
     Time m_pttOffAt = KeyerPlatform::kNever;
     Time m_lastKeyUp{0};
@@ -337,10 +341,10 @@ void TCwKeyer::TEngine::HandleAnywhere(TMessage& message)
         m_pttOffAt = KeyerPlatform::kNever;
         m_voiceReadyId = message.Id;
         m_voiceReadyAt = now;
-        if (m_output && m_output->HasPtt() && !m_pttOn) {
-            Ptt(now, true);
+        if (m_output && m_output->HasPtt()) {
+            if (!m_pttOn) Ptt(now, true);
             const Lock lock(m_shared.Lock);
-            m_voiceReadyAt = now + milliseconds(m_shared.Ptt.LeadMs);
+            m_voiceReadyAt = std::max(now, m_pttOnAt + milliseconds(m_shared.Ptt.LeadMs));
         }
         PostDueVoiceReady();
         break;
@@ -418,6 +422,7 @@ void TCwKeyer::TEngine::ReleaseKey(Time at)
 void TCwKeyer::TEngine::Ptt(Time at, bool on)
 {
     m_pttOn = on;
+    if (on) m_pttOnAt = at;
     Apply(at, TKeyEvent{TKeyEvent::Ptt, on ? 1u : 0u, false, 0x378});
 }
 
@@ -432,10 +437,29 @@ Time TCwKeyer::TEngine::KeyingBegins(Time at)
 {
     if (!CwPtt()) return Time{0};
     m_pttOffAt = KeyerPlatform::kNever;
-    if (m_pttOn) return Time{0};
-    Ptt(at, true);
+    if (!m_pttOn) Ptt(at, true);
+    // PTT already on (a tail, or a send replaced in its lead) has had part of its lead.
     const Lock lock(m_shared.Lock);
-    return milliseconds(m_shared.Ptt.LeadMs);
+    return std::max(Time{0}, m_pttOnAt + milliseconds(m_shared.Ptt.LeadMs) - at);
+}
+
+bool TCwKeyer::TEngine::SleepLead(Time until, bool forMessages)
+{
+    // A lead may be long (up to 10 s): the end cuts it short, and for a send
+    // a stop or a new send, which its first check point takes in hand.
+    while (m_platform.Now() < until) {
+        {
+            const Lock lock(m_shared.Lock);
+            if (m_shared.Quitting) return false;
+            if (forMessages) {
+                for (const TMessage& m : m_shared.Queue) {
+                    if (m.Kind == MsgStop || m.Kind == MsgQuit || IsSend(m.Kind)) return false;
+                }
+            }
+        }
+        m_platform.WaitUntil(until);
+    }
+    return true;
 }
 
 void TCwKeyer::TEngine::KeyingEnds()
@@ -523,7 +547,7 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
     try {
         if (const Time lead = KeyingBegins(schedule.Start); lead > Time{0}) {
             schedule.Start += lead;
-            m_platform.SleepUntil(schedule.Start);
+            SleepLead(schedule.Start, true);
         }
         bool going = true;
         for (qsizetype i = 0; going && i < upper.size(); ++i) {
@@ -610,7 +634,7 @@ void TCwKeyer::TEngine::DoSendChar(int id, QChar ch)
     try {
         if (const Time lead = KeyingBegins(schedule.Start); lead > Time{0}) {
             schedule.Start += lead;
-            m_platform.SleepUntil(schedule.Start);
+            SleepLead(schedule.Start, true);
         }
         toTheEnd = KeyChar(ch, schedule);
     } catch (...) {
@@ -703,7 +727,7 @@ void TCwKeyer::TEngine::Paddle(quint8 bit, quint32 add, int units)
         Time start = m_platform.Now();
         if (const Time lead = KeyingBegins(start); lead > Time{0}) {
             start += lead;
-            m_platform.SleepUntil(start);
+            if (!SleepLead(start, false)) return;  // the keyer is going
         }
         quint8 base;
         bool speaker;
@@ -767,7 +791,7 @@ void TCwKeyer::TEngine::ManualKeyDown()
     Time at = m_platform.Now();
     if (const Time lead = KeyingBegins(at); lead > Time{0}) {
         at += lead;
-        m_platform.SleepUntil(at);
+        if (!SleepLead(at, false)) return;  // the keyer is going
     }
     quint8 base;
     {
@@ -836,7 +860,11 @@ void TCwKeyer::Shutdown()
     m_platform->Interrupt();
     m_thread.join();
     m_engine.reset();  // the output goes with it
-    m_done.clear();
+    // The sends cut off end as stopped ones, from the event loop as always:
+    // the window clears its indicator and runs their after-send actions.
+    // Dropped with the keyer when it is destroyed rather than switched off.
+    for (const auto& [id, done] : m_done)
+        QMetaObject::invokeMethod(this, [this, id] { SendEnded(id, false); }, Qt::QueuedConnection);
     m_voiceReady.clear();
 }
 

@@ -247,6 +247,8 @@ void TMainFrm::KeyerDisable()
     Enabler->DisableGroup("FGrup");
     KeyerOn = false;
     Keyer1->setChecked(false);
+    // A voice message goes with its PTT: switching off stops it, as Esc does.
+    if (Voice) Voice->Stop();
     if (TCwKeyer* k = std::exchange(Keyer, nullptr)) {
         // Its thread ends now, with the key up; the object goes once this
         // call is over, for a callback of it may be on the stack.

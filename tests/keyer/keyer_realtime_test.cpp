@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
 #include <mutex>
 
 using namespace zox;
@@ -41,6 +42,27 @@ private:
     bool m_key = false;
     mutable std::mutex m_mutex;
     std::vector<Time> m_edges;
+};
+
+// Whether PTT is on, and whether the key ever went down; kept where the
+// test can read it after the keyer has destroyed its output.
+struct TPttState {
+    std::atomic<bool> Ptt{false};
+    std::atomic<bool> Keyed{false};
+};
+
+class TPttRecorder final : public TKeyOutput {
+public:
+    explicit TPttRecorder(TPttState& state) : m_state(state) {}
+    void Apply(Time, const TKeyEvent& e) override
+    {
+        if (e.Kind == TKeyEvent::Ptt) m_state.Ptt = e.Value != 0;
+        if (e.Kind == TKeyEvent::Control && e.Key) m_state.Keyed = true;
+    }
+    bool HasPtt() const override { return true; }
+
+private:
+    TPttState& m_state;
 };
 
 const QString kText = QStringLiteral("CQ TEST S59ABC 5NN 069 TU");
@@ -107,6 +129,24 @@ private slots:
         // Most edges fell while this thread was busy, and none of them waited for it.
         QVERIFY2(duringBusy > int(real.size()) / 2, qPrintable(QString::number(duringBusy)));
         QVERIFY2(worst < 20, qPrintable(QStringLiteral("worst edge %1 ms off").arg(worst)));
+    }
+
+    // Switching the keyer off (or closing) in a long PTT lead ends it at once,
+    // not when the lead has run out: the window waits for the keying thread.
+    void shutdownInALongLeadDoesNotWaitForIt()
+    {
+        TPttState state;
+        TCwKeyer keyer(nullptr, std::make_unique<TPttRecorder>(state));
+        keyer.SetPttTiming({true, 5000, 100});
+        keyer.SendText(QStringLiteral("E"));
+        QTRY_VERIFY_WITH_TIMEOUT(state.Ptt, 1000);
+        QElapsedTimer shutdown;
+        shutdown.start();
+        keyer.Shutdown();
+        // Far below the lead, far above a scheduling delay.
+        QVERIFY2(shutdown.elapsed() < 2500, qPrintable(QString::number(shutdown.elapsed())));
+        QVERIFY(!state.Ptt);
+        QVERIFY(!state.Keyed);
     }
 };
 

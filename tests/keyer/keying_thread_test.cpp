@@ -191,6 +191,28 @@ TEST_F(PttFixture, AStopLetsPttGoAfterItsTail)
     EXPECT_EQ(out->Of(TKeyEvent::Ptt), (Changes{{0, 1}, {365, 0}}));
 }
 
+TEST_F(PttFixture, ALongLeadIsCutShortByAStopAndANewSendKeysAfterWhatIsLeftOfIt)
+{
+    // Stopped in its lead: nothing keyed, the send ends then, PTT goes after the tail.
+    keyer->SetPttTiming({true, 2000, 200});
+    double endedAt = -1;
+    keyer->SendText("TEST", [&](bool) { endedAt = NowMs(); });
+    clock.At(milliseconds(100), [&] { keyer->SetStop(true); });
+    clock.RunUntil(milliseconds(3000));
+    EXPECT_EQ(endedAt, 100);
+    EXPECT_TRUE(out->Of(TKeyEvent::Control).empty());
+    EXPECT_EQ(out->Of(TKeyEvent::Ptt), (Changes{{0, 1}, {200, 0}}));
+
+    // Replaced in its lead: the new send waits out the rest of the lead, not
+    // none of it and not a new one.
+    keyer->SetPttTiming({true, 300, 200});
+    keyer->SendText("TEST");
+    clock.At(milliseconds(3100), [&] { keyer->SendText("E"); });
+    clock.RunUntil(milliseconds(5000));
+    EXPECT_EQ(out->Of(TKeyEvent::Control), (Changes{{3300, 1}, {3345, 0}}));
+    EXPECT_EQ(out->Of(TKeyEvent::Ptt), (Changes{{0, 1}, {200, 0}, {3000, 1}, {3545, 0}}));
+}
+
 TEST_F(PttFixture, TuneKeysAfterTheLeadAndHoldsPttUntilItIsReleased)
 {
     keyer->ManualKeyDown();

@@ -406,6 +406,54 @@ private slots:
         QCOMPARE(sent, r.reference("CQ TEST"));
     }
 
+    // Switching the keyer off (Taster > Omogoči) ends what is being sent as a
+    // stop does: the indicator clears and the after-send action runs; a
+    // voice message waiting for its PTT lead stops and never plays.
+    void switchingTheKeyerOffEndsTheSendAsAStop()
+    {
+        VoiceOutput out;  // outlives the window
+        Rig r;
+        zox::test::TFakeSerialIo io(&r.clock);
+        r.t.w->SerialIoForTests = &io;
+        out.Install(*r.t.w);
+        r.t.newLog(r.t.logPath());
+        r.t.w->Keyer->Memory()[2] = "TU TU TU <SAVE>";
+        r.t.w->edCall->setText("Q1AAA");
+        r.t.w->edHisMulti->setText("69");
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F2);
+        r.clock.RunUntil(r.clock.Now() + 300ms);
+        QVERIFY(r.t.w->SendIndicator->Sending());
+        r.t.w->Keyer1->trigger();
+        QVERIFY(!r.t.w->Keyer);
+        QTRY_COMPARE(r.t.status(), QString("1  zvez !"));
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        QCOMPARE(r.t.w->edCall->text(), QString());
+
+        // The spoken exchange behind a PTT lead on a serial line.
+        QDir().mkpath(Dir.Wav);
+        for (const char* file : {"Pet.wav", "Devet.wav", "Sedem.wav"}) QVERIFY(zox::test::WriteWaveFile(Dir.Wav + QLatin1String(file), 300));
+        r.t.w->KeyingSettings.Output = TKeyingSettings::TOutput::Serial;
+        r.t.w->KeyingSettings.SerialPort = "/dev/ttyUSB0";
+        r.t.w->KeyingSettings.KeyLine = TSerialLine::Dtr;
+        r.t.w->KeyingSettings.PttLine = TSerialLine::Rts;
+        r.t.w->KeyingSettings.Ptt.LeadMs = 300;
+        r.t.w->Keyer1->trigger();
+        QVERIFY(r.t.w->Keyer);
+        r.t.setMode(1);
+        io.Clear();
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.clock.RunUntil(r.clock.Now() + 100ms);
+        QCOMPARE(io.Lines(), TIOCM_RTS);  // PTT on, in its lead
+        QVERIFY(r.t.w->SendIndicator->Sending());
+        r.t.w->Keyer1->trigger();
+        QVERIFY(!r.t.w->Voice->Playing());
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        QCoreApplication::processEvents();
+        out.timers.Run();
+        QVERIFY(out.output.started.empty());
+        QCOMPARE(io.Lines(), 0);
+    }
+
     void serialOutputChosenInTheDialogKeysAndGivesPttForVoice()
     {
         VoiceOutput out;  // outlives the window
