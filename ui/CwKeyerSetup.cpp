@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -255,6 +256,7 @@ TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
     Pages->addTab(outputPage, QStringLiteral("Izhodi"));
     connect(m_outputGroup, &QButtonGroup::idClicked, this, [this] { UpdateOutputControls(); });
     connect(cbPttLine, &QComboBox::currentIndexChanged, this, [this] { UpdateOutputControls(); });
+    connect(cbKeyLine, &QComboBox::currentIndexChanged, this, [this] { UpdateOutputControls(); });
     UpdateOutputControls();
 
     // Buttons
@@ -342,8 +344,14 @@ void TSetupFrm::UpdateOutputControls()
 {
     // Only what the chosen output uses can be set.
     const bool serialKey = OutputIndex() == 1;
-    const bool ptt = cbPttLine->currentIndex() > 0;
     cbKeyLine->setEnabled(serialKey);
+    // One line cannot key and give PTT: the key line is not offered for PTT.
+    if (auto* items = qobject_cast<QStandardItemModel*>(cbPttLine->model())) {
+        const int keyLine = cbKeyLine->currentIndex() + 1;  // 1 DTR, 2 RTS, as in cbPttLine
+        for (int i = 1; i <= 2; ++i) items->item(i)->setEnabled(!serialKey || i != keyLine);
+        if (serialKey && cbPttLine->currentIndex() == keyLine) cbPttLine->setCurrentIndex(0);
+    }
+    const bool ptt = cbPttLine->currentIndex() > 0;
     cbSerialPort->setEnabled(serialKey || ptt);
     cbPttCw->setEnabled(ptt);
     edPttLead->setEnabled(ptt);

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QStandardItemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -420,6 +421,17 @@ void SetupDialogTest::outputsPage()
     QVERIFY(frm.cbPttCw->isEnabled());
     QVERIFY(frm.edPttLead->isEnabled());
     QVERIFY(frm.edPttTail->isEnabled());
+    // The key line is not offered for PTT; keying on the PTT line leaves no PTT, in sight.
+    const auto offered = [&frm](int i) {
+        return bool(qobject_cast<QStandardItemModel*>(frm.cbPttLine->model())->item(i)->flags() & Qt::ItemIsEnabled);
+    };
+    QVERIFY(!offered(1) && offered(2));
+    frm.cbKeyLine->setCurrentIndex(1);  // RTS
+    QCOMPARE(frm.cbPttLine->currentText(), QStringLiteral("brez"));
+    QVERIFY(offered(1) && !offered(2));
+    QVERIFY(!frm.edPttLead->isEnabled());
+    frm.cbPttLine->setCurrentIndex(1);  // DTR
+    QVERIFY(frm.edPttLead->isEnabled());
     // PTT alone on the serial port, keying on the parallel port.
     ClickCaption(Choice(frm.rgOutput, "Paralelna vrata"));
     QVERIFY(frm.cbSerialPort->isEnabled());
@@ -440,7 +452,9 @@ void SetupDialogTest::outputsTakenOverOnOk_data()
         << "Serijska vrata" << 0 << 1 << 1 << "45" << "5000" << QString::fromUtf8("Zvočna kartica")
         << "serial /dev/serial/by-id/usb-FTDI_FT232R-if00-port0 RTS DTR cw 45 2000 soundcard";
     QTest::newRow("a port typed in, PTT on the key line is none")
-        << "Serijska vrata" << -1 << 0 << 1 << "" << "80" << "Brez" << "serial /dev/ttyACM3 DTR none cw 0 80 none";
+        << "Serijska vrata" << -1 << 0 << 1 << "" << "80" << "Brez" << "serial /dev/ttyACM3 DTR none - 30 100 none";
+    QTest::newRow("a port typed in, lead left empty")
+        << "Serijska vrata" << -1 << 0 << 2 << "" << "80" << "Brez" << "serial /dev/ttyACM3 DTR RTS cw 0 80 none";
     QTest::newRow("parallel port with PTT on the serial port")
         << "Paralelna vrata" << 1 << 0 << 2 << "30" << "100" << QString::fromUtf8("PC zvočnik")
         << "lpt /dev/ttyS0 DTR RTS cw 30 100 speaker";
