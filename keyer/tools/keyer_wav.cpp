@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QStringList>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -164,6 +165,16 @@ int main(int argc, char** argv)
         const TKeyerSettings keyerSettings = ReadKeyerSettings(ini, kMainSection);
         const QString text = options->Memory ? keyerSettings.Memory[options->Memory] : options->Text;
         const MacroResult expanded = ExpandMacros(text, {user.User.Call, options->HisCall, user.User.Multi});
+        // A file of silence would pass for a recording of the memory.
+        const bool keyable = std::any_of(expanded.Text.begin(), expanded.Text.end(), [](QChar c) {
+            const int p = TCwKeyer::TablePosition(c.toUpper());
+            return p != TCwKeyer::kSilentPosition && p != TCwKeyer::kSpacePosition;
+        });
+        if (!keyable) {
+            error(options->Memory ? QStringLiteral("memory %1 has nothing to key").arg(options->Memory)
+                                  : QStringLiteral("nothing to key in \"%1\"").arg(text));
+            return 2;
+        }
 
         // The program's keyer on a clock of its own, its sidetone rendered without delay.
         TVirtualKeyerPlatform clock;

@@ -136,7 +136,6 @@ TEST_F(KeyerWavCli, TheFileLastsAsLongAsTheTextKeys)
         {"the settings file's normal speed (115: 47 ms)", {"E", "a.wav"}, 4 * 47},
         {"speed markers", {"$E$", "a.wav", "--speed", "120"}, 3 * 32 + 4 * 32 + 3 * 45},
         {"the top speed", {"TEST", "a.wav", "--speed", "255"}, (6 + 4 + 8 + 6) * 21},
-        {"a text that keys nothing", {"", "a.wav"}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -185,9 +184,12 @@ TEST_F(KeyerWavCli, MemoriesAndMacroWordsComeFromTheSettings)
     r = run({"--memory", "4", "h.wav", "--his-call", "e", "--speed", "120"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_EQ(ReadWave(out.bytes("h.wav"))->samples.size(), std::size_t(4 * 45 * 48));
+    // Without one there is nothing to key: no file of silence.
+    QFile::remove(out.dir.filePath("h.wav"));
     r = run({"--memory", "4", "h.wav"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
-    EXPECT_EQ(ReadWave(out.bytes("h.wav"))->samples.size(), 0u);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "zox-keyer-wav: memory 4 has nothing to key\n");
+    EXPECT_FALSE(QFile::exists(out.dir.filePath("h.wav")));
 }
 
 TEST_F(KeyerWavCli, ErrorsSayWhatIsWrongInOneLineAndLeaveTheFileAlone)
@@ -208,6 +210,9 @@ TEST_F(KeyerWavCli, ErrorsSayWhatIsWrongInOneLineAndLeaveTheFileAlone)
         {{"--memory", "9", "keep.wav"}, 2, "zox-keyer-wav: the memory must be a number from 1 to 8, not \"9\"\n"},
         {{"--memory", "1", "CQ", "keep.wav"}, 2, "zox-keyer-wav: expected --memory N OUT.wav; see zox-keyer-wav --help\n"},
         {{"CQ", "keep.wav", "--loud"}, 2, "zox-keyer-wav: unknown option \"--loud\"; see zox-keyer-wav --help\n"},
+        // Silence would pass for the memory's recording.
+        {{"", "keep.wav"}, 2, "zox-keyer-wav: nothing to key in \"\"\n"},
+        {{"<SAVE> $ %", "keep.wav"}, 2, "zox-keyer-wav: nothing to key in \"<SAVE> $ %\"\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
