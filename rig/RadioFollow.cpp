@@ -1,0 +1,40 @@
+#include "rig/RadioFollow.h"
+
+namespace zox {
+
+std::optional<ContestMode> ModeFollower::Follow(const RadioStatus& status)
+{
+    const bool changed = !m_last || *m_last != status.family;
+    m_last = status.family;
+    if (!changed) return std::nullopt;
+    switch (status.family) {
+    case RadioModeFamily::Cw: return ContestMode::Cw;
+    case RadioModeFamily::Ssb: return ContestMode::Ssb;
+    case RadioModeFamily::Other: break;
+    }
+    return std::nullopt;
+}
+
+bool InContestBand(qint64 frequencyHz)
+{
+    return frequencyHz >= 3'500'000 && frequencyHz <= 3'800'000;
+}
+
+namespace {
+QString KHz(qint64 hz)
+{
+    return QString::number(hz / 1000.0, 'f', 1).replace('.', ',') + " kHz";
+}
+}  // namespace
+
+QString RadioStatusText(const RadioStatus& status)
+{
+    if (status.frequencyHz > 0 && !InContestBand(status.frequencyHz))
+        return "Radio je na " + KHz(status.frequencyHz) + ", zunaj pasu 3500–3800 kHz !";
+    QString text = "Radio";
+    if (status.frequencyHz > 0) text += ": " + KHz(status.frequencyHz);
+    if (!status.modeName.isEmpty()) text += " " + status.modeName;
+    return text;
+}
+
+}  // namespace zox
