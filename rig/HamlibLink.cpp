@@ -129,7 +129,8 @@ public:
 
     void Start()
     {
-        // A rigctld that goes away must give this thread an error, not end the program.
+        // A rigctld that goes away must give this thread an error, not end the
+        // program (Hamlib 4.5 ignores SIGPIPE itself on opening; not every Hamlib does).
         sigset_t pipe;
         sigemptyset(&pipe);
         sigaddset(&pipe, SIGPIPE);
@@ -253,13 +254,10 @@ private:
         // Every poll asks the radio itself: the operator may turn it at any time.
         rig_set_cache_timeout_ms(rig, HAMLIB_CACHE_ALL, 0);
         m_rig = rig;
-        m_lostShown = false;
         m_last.reset();
         m_keyspd = 0;
-        emit Linked(true);
-        // A PTT left on when the radio went away is released now.
-        if (m_pttOn && !m_pttWanted) SetPtt(false);
-        if (!m_rig) return;
+        // Linked only once the radio answers: many models open their port
+        // without a word to a radio that may be switched off.
         Poll();
         if (m_rig) m_poll->start();
     }
@@ -305,7 +303,7 @@ private:
 
     void Lose(int rc)
     {
-        const bool wasUp = m_rig != nullptr;
+        const bool wasUp = std::exchange(m_linked, false);
         CloseRig();
         m_poll->stop();
         m_morseTimer->stop();
@@ -330,6 +328,14 @@ private:
         freq_t hz = 0;
         rc = Call([&] { return rig_get_freq(m_rig, RIG_VFO_CURR, &hz); });
         if (!Check(rc)) return;
+        if (!m_linked) {
+            m_linked = true;
+            m_lostShown = false;
+            emit Linked(true);
+            // A PTT left on when the radio went away is released now.
+            if (m_pttOn && !m_pttWanted) SetPtt(false);
+            if (!m_rig) return;
+        }
         RadioStatus s;
         s.frequencyHz = rc == RIG_OK ? qint64(std::llround(hz)) : 0;
         s.family = FamilyOf(mode);
@@ -419,6 +425,7 @@ private:
     QTimer* m_retry = nullptr;
     QTimer* m_morseTimer = nullptr;
     bool m_closing = false;
+    bool m_linked = false;     // open, and the radio has answered
     bool m_lostShown = false;  // a radio that stays away is reported once
     std::optional<RadioStatus> m_last;
     bool m_pttOn = false;      // as the radio last took it

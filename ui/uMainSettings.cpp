@@ -52,6 +52,7 @@ void TMainFrm::RestoreSettings()
         UtcMode = ReadUtcMode(ini);
         ReadUserInfo(ini, UserInfo);
         RestoreKeyerKeys(ini);
+        RestoreRadioKeys(ini);
         const QString active = ini.ReadString(S, "ActiveControl", QString());
         if (!active.isEmpty())
             if (auto* w = findChild<QWidget*>(active)) w->setFocus();
@@ -82,6 +83,7 @@ void TMainFrm::SaveSettings(bool quiet)
         WriteUserInfo(ini, UserInfo);
         ini.WriteString(S, "Keyer Enabled", Keyer1->isChecked() ? "1" : "0");
         SaveKeyerKeys(ini);
+        SaveRadioKeys(ini);
         ini.UpdateFile();
     };
     if (!quiet) {

@@ -669,6 +669,7 @@ void TMainFrm::showEvent(QShowEvent* e)
     m_shown = true;
     RestoreSettings();
     FormShow();
+    StartRadio();
 }
 
 void TMainFrm::FormShow()
@@ -713,6 +714,7 @@ void TMainFrm::FormClose()
 {
     if (Session.IsOpen()) Guarded([this] { Session.Close(); });
     if (KeyerOn) KeyerDisable();
+    StopRadio(1500);  // PTT released and CW stopped on the radio too
 }
 
 // ---------------------------------------------------------------- information line
@@ -1013,6 +1015,7 @@ void TMainFrm::cbModeChange(int index)
     ModeText = index == 0 ? "CW" : "SSB";
     SetReports();
     FollowModeWithPaddles();
+    if (!m_modeFromRadio) ModeToRadio();
     // The same call and year number may be a duplicate or a new multiplier in the other mode.
     if (Session.IsOpen() && !Session.Correcting()) Guarded([this] { RefreshMarks(MarkSource::Mode); });
 }

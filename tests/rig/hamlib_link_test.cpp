@@ -10,8 +10,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QScopeGuard>
+
 #include <atomic>
+#include <fcntl.h>
 #include <memory>
+#include <stdlib.h>
+#include <unistd.h>
 
 using namespace zox;
 
@@ -175,6 +180,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no such serial port") << 1035 << "/nonexistent/ttyUSB9" << "Radio ni dosegljiv (napaka povezave), program dela brez njega !";
         QTest::newRow("unknown model") << 999999 << "" << "Hamlib ne pozna modela radia 999999 !";
+        // A port that opens, with nothing answering on it: a radio switched off.
+        QTest::newRow("silent port") << 1020 << "pty" << "Radio ni dosegljiv (radio se ne odziva), program dela brez njega !";
     }
     void absentRadios()
     {
@@ -185,6 +192,14 @@ private slots:
         s.link = RadioLinkKind::Hamlib;
         s.model = model;
         s.device = device;
+        s.timeoutMs = 200;
+        int pty = -1;
+        const auto closePty = qScopeGuard([&] { if (pty >= 0) ::close(pty); });
+        if (device == "pty") {
+            pty = ::posix_openpt(O_RDWR | O_NOCTTY);
+            QVERIFY(pty >= 0 && ::grantpt(pty) == 0 && ::unlockpt(pty) == 0);
+            s.device = QString::fromLatin1(::ptsname(pty));
+        }
         HamlibLink link(s);
         QSignalSpy linked(&link, &RadioLink::Linked);
         QSignalSpy failures(&link, &RadioLink::Failure);
