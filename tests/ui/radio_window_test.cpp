@@ -53,6 +53,20 @@ RadioSettings rigctldAt(int port)
     return s;
 }
 
+QString radioText(const Window& t);
+bool radioUp(const Window& t);
+
+// The radio on 80 m in CW, and the window linked to it through rigctld.
+void linkTo(Window& t, const Rigctld& radio, int timeoutMs = 0)
+{
+    radio.SetFrequency(3550000);
+    radio.SetMode("CW");
+    RadioSettings s = rigctldAt(radio.Port());
+    s.timeoutMs = timeoutMs;
+    t.w->SetRadioSettings(s);
+    QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+}
+
 QString radioText(const Window& t) { return t.w->RadioLabel ? t.w->RadioLabel->text() : QString(); }
 // Linked, and the radio has told where it is.
 bool radioUp(const Window& t) { return radioText(t).startsWith("Radio: ") || radioText(t).startsWith("Radio je na "); }
@@ -128,11 +142,8 @@ private slots:
     {
         Rigctld radio;
         QVERIFY(radio.Start());
-        radio.SetFrequency(3550000);
-        radio.SetMode("CW");
         Window t;
-        t.w->SetRadioSettings(rigctldAt(radio.Port()));
-        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        linkTo(t, radio);
         t.setMode(1);
         QTRY_COMPARE_WITH_TIMEOUT(radio.Mode(), QString("LSB"), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(radioText(t).endsWith("LSB"), 1000);
@@ -160,8 +171,7 @@ private slots:
         Rigctld radio;
         QVERIFY(radio.Start());
         Window t;
-        t.w->SetRadioSettings(rigctldAt(radio.Port()));
-        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        linkTo(t, radio);
         RadioLink* link = t.w->Radio;
         QSignalSpy ptt(link, &RadioLink::PttDone);
         QSignalSpy done(link, &RadioLink::MorseDone);
@@ -201,11 +211,8 @@ private slots:
     {
         Rigctld radio;
         QVERIFY(radio.Start());
-        radio.SetFrequency(3550000);
-        radio.SetMode("CW");
         Window t;
-        t.w->SetRadioSettings(rigctldAt(radio.Port()));
-        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        linkTo(t, radio);
         QSignalSpy failures(t.w->Radio, &RadioLink::Failure);
         QSignalSpy linked(t.w->Radio, &RadioLink::Linked);
         t.newLog(t.logPath());
@@ -242,10 +249,7 @@ private slots:
         Rigctld radio;
         QVERIFY(radio.Start());
         Window t;
-        RadioSettings s = rigctldAt(radio.Port());
-        s.timeoutMs = 20000;
-        t.w->SetRadioSettings(s);
-        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        linkTo(t, radio, 20000);
         auto* link = qobject_cast<HamlibLink*>(t.w->Radio);
         QVERIFY(link);
         t.newLog(t.logPath());
