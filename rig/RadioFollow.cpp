@@ -6,12 +6,13 @@ std::optional<ContestMode> ModeFollower::Follow(const RadioStatus& status)
 {
     const bool changed = !m_last || *m_last != status.family;
     m_last = status.family;
-    if (!changed) return std::nullopt;
-    switch (status.family) {
-    case RadioModeFamily::Cw: return ContestMode::Cw;
-    case RadioModeFamily::Ssb: return ContestMode::Ssb;
-    case RadioModeFamily::Other: break;
-    }
+    return changed ? Current() : std::nullopt;
+}
+
+std::optional<ContestMode> ModeFollower::Current() const
+{
+    if (m_last == RadioModeFamily::Cw) return ContestMode::Cw;
+    if (m_last == RadioModeFamily::Ssb) return ContestMode::Ssb;
     return std::nullopt;
 }
 

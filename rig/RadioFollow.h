@@ -16,6 +16,8 @@ public:
     std::optional<ContestMode> Follow(const RadioStatus& status);
     // After a (re)connect the next report counts as a change.
     void Restart() { m_last.reset(); }
+    // The contest mode of the radio's last report, if CW or SSB.
+    std::optional<ContestMode> Current() const;
 
 private:
     std::optional<RadioModeFamily> m_last;

@@ -9,7 +9,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QScopeGuard>
 #include <QStatusBar>
 
 namespace zox {
@@ -76,8 +75,8 @@ void TMainFrm::StartRadio()
     }
     ShowRadioText("Povezovanje z radiem ...", false);
     connect(Radio, &RadioLink::Linked, this, [this](bool up) {
-        if (!up) return;  // the failure that follows says why
-        m_radioMode.Restart();  // the mode the radio is in now counts
+        m_radioMode.Restart();  // the mode the radio is in when it is back counts
+        if (!up) return;        // the failure that follows says why
         ShowRadioText("Radio povezan", false);
     });
     connect(Radio, &RadioLink::Status, this, [this](const RadioStatus& s) { Guarded([&] { RadioReport(s); }); });
@@ -107,7 +106,10 @@ void TMainFrm::ShowRadioText(const QString& text, bool warning)
 void TMainFrm::RadioReport(const RadioStatus& status)
 {
     ShowRadioText(RadioStatusText(status), status.frequencyHz > 0 && !InContestBand(status.frequencyHz));
-    if (const auto mode = m_radioMode.Follow(status)) ModeFromRadio(*mode == ContestMode::Cw ? 0 : 1);
+    const auto mode = m_radioMode.Follow(status);
+    // A stored QSO being corrected keeps its own mode; the line takes the
+    // radio's when the correction ends.
+    if (mode && !Session.Correcting()) ModeFromRadio(*mode == ContestMode::Cw ? 0 : 1);
 }
 
 // As if the operator had chosen it in "Vrsta oddaje"; the radio is not told
@@ -115,15 +117,21 @@ void TMainFrm::RadioReport(const RadioStatus& status)
 void TMainFrm::ModeFromRadio(int index)
 {
     if (cbMode->currentIndex() == index) return;
-    m_modeFromRadio = true;
-    const auto reset = qScopeGuard([this] { m_modeFromRadio = false; });
     cbMode->setCurrentIndex(index);
     cbModeChange(index);
 }
 
+// After a stored QSO was shown for correction, the line takes the radio's mode again.
+void TMainFrm::ModeFromRadioAgain()
+{
+    if (!Radio) return;
+    if (const auto mode = m_radioMode.Current()) ModeFromRadio(*mode == ContestMode::Cw ? 0 : 1);
+}
+
+// The operator's choice for the next contacts; not a correction of a stored one.
 void TMainFrm::ModeToRadio()
 {
-    if (Radio) Radio->SetContestMode(ModeIndex == 0 ? ContestMode::Cw : ContestMode::Ssb);
+    if (Radio && !Session.Correcting()) Radio->SetContestMode(ModeIndex == 0 ? ContestMode::Cw : ContestMode::Ssb);
 }
 
 }  // namespace zox

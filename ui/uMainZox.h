@@ -284,6 +284,7 @@ private:
     void RadioReport(const RadioStatus& status);
     void ShowRadioText(const QString& text, bool warning);
     void ModeFromRadio(int index);
+    void ModeFromRadioAgain();
     void ModeToRadio();
     void RestoreClockProperties(const class IniFile& ini);
     void SaveClockProperties(class IniFile& ini);
@@ -299,7 +300,6 @@ private:
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
     ModeFollower m_radioMode;
-    bool m_modeFromRadio = false;          // the mode being taken from the radio, not sent back
     bool m_radioSettingsChanged = false;   // [Radio] is written only when changed here
     QString m_radioNote;                   // what was wrong with [Radio] in the settings file
 };

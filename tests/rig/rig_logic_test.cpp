@@ -69,11 +69,16 @@ TEST(ModeFollower, FollowsChangesOfTheRadioOnly)
     EXPECT_EQ(f.Follow(At(F::Ssb)), M(ContestMode::Ssb));
     EXPECT_EQ(f.Follow(At(F::Other)), M());
     EXPECT_EQ(f.Follow(At(F::Cw)), M(ContestMode::Cw));
-    // After a reconnect the radio's mode counts again.
+    EXPECT_EQ(f.Current(), M(ContestMode::Cw));
+    // After a reconnect the radio's mode counts again, and is not known until reported.
     f.Restart();
+    EXPECT_EQ(f.Current(), M());
     EXPECT_EQ(f.Follow(At(F::Cw)), M(ContestMode::Cw));
     f.Restart();
     EXPECT_EQ(f.Follow(At(F::Other)), M());
+    EXPECT_EQ(f.Current(), M());
+    f.Follow(At(F::Ssb));
+    EXPECT_EQ(f.Current(), M(ContestMode::Ssb));
 }
 
 TEST(RadioStatusText, ContestBandAndWarning)

@@ -166,6 +166,54 @@ private slots:
         QVERIFY(ini.contains("[TMainFrm]\r\n"));
     }
 
+    // Correcting a stored QSO neither tunes the radio nor takes its mode; the
+    // line takes the radio's mode again once the correction is saved.
+    void correctionIsNotTheRadios()
+    {
+        Rigctld radio;
+        QVERIFY(radio.Start());
+        Window t;
+        linkTo(t, radio);
+        t.newLog(t.logPath());
+        t.enter("Q1AAA");  // CW
+        radio.SetMode("USB");
+        QTRY_COMPARE_WITH_TIMEOUT(t.w->cbMode->currentText(), QString("SSB"), 1000);
+
+        t.w->ZadnjaZveza->trigger();
+        t.w->UrediZvezo->trigger();
+        QVERIFY(t.w->Session.Correcting());
+        QCOMPARE(t.w->cbMode->currentText(), QString("CW"));
+        radio.SetMode("CW");
+        QTRY_VERIFY_WITH_TIMEOUT(radioText(t).endsWith(" CW"), 1000);
+        radio.SetMode("USB");
+        QTRY_VERIFY_WITH_TIMEOUT(radioText(t).endsWith("USB"), 1000);
+        QTest::qWait(HamlibLink::kPollMs);
+        QCOMPARE(t.w->cbMode->currentText(), QString("CW"));
+        QCOMPARE(radio.Mode(), QString("USB"));
+
+        t.w->edHisMulti->setText("44");
+        t.w->Button1->click();
+        QVERIFY(!t.w->Session.Correcting());
+        QCOMPARE(t.w->cbMode->currentText(), QString("SSB"));
+        QCOMPARE(t.w->edRstS->text(), QString("59"));
+        Table tbl;
+        tbl.setTableName(t.logPath());
+        tbl.open();
+        tbl.last();
+        QCOMPARE(tbl.field("Mode").toString(), QString("CW"));
+        QCOMPARE(tbl.field("MultiR").toString(), QString("44"));
+        QCOMPARE(radio.Mode(), QString("USB"));
+
+        // A correction given up with "Počisti" gives the line back to the radio too.
+        t.w->UrediZvezo->trigger();
+        QCOMPARE(t.w->cbMode->currentText(), QString("CW"));
+        t.w->Button2->click();  // the first after the keyer was made only stops it
+        t.w->Button2->click();
+        QVERIFY(!t.w->Session.Correcting());
+        QCOMPARE(t.w->cbMode->currentText(), QString("SSB"));
+        QCOMPARE(radio.Mode(), QString("USB"));
+    }
+
     void pttAndCwReachTheRadio()
     {
         Rigctld radio;
