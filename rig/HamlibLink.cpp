@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <clocale>
 #include <cstdarg>
 #include <exception>
 #include <mutex>
@@ -31,13 +32,20 @@ std::mutex& HamlibMutex()
 
 int Silent(enum rig_debug_level_e, rig_ptr_t, const char*, va_list) { return 0; }
 
-// Hamlib's trace would go to the program's error output.
-void QuietHamlib()
+// Called on the user-interface thread before the first radio thread starts.
+void PrepareHamlib()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        // Hamlib's trace would go to the program's error output.
         rig_set_debug(RIG_DEBUG_NONE);
         rig_set_debug_callback(Silent, nullptr);
+        // Opening a rig, Hamlib switches the process's LC_NUMERIC to "C" and
+        // back, from the radio thread, restoring through a name the switch
+        // has freed. Already "C", the switch changes nothing and frees
+        // nothing. Nothing in the program formats or reads numbers through
+        // the C library's locale.
+        std::setlocale(LC_NUMERIC, "C");
     });
 }
 
@@ -441,7 +449,7 @@ HamlibLink::HamlibLink(const RadioSettings& settings, QObject* parent)
 {
     qRegisterMetaType<RadioStatus>();
     qRegisterMetaType<MorseEnd>();
-    QuietHamlib();
+    PrepareHamlib();
     m_thread = new QThread;
     m_thread->setObjectName("radio");
     m_worker = new HamlibWorker(settings, m_counters);
