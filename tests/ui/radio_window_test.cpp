@@ -113,7 +113,7 @@ private slots:
             QCOMPARE(ModeText, QString(c.mode));
             QCOMPARE(t.w->edRstS->text(), QString(c.report));
             QCOMPARE(t.w->edRstR->text(), QString(c.report));
-            QCOMPARE(t.w->TT->Enabled(), QString(c.mode) == "CW");
+            QCOMPARE(t.w->Keyer->PaddlePoll(), QString(c.mode) == "CW");
             QCOMPARE(t.w->InfoLabel->text(), QString(c.info));
             QVERIFY2(radioText(t).endsWith(c.radio), qPrintable(radioText(t)));
         }
