@@ -177,14 +177,15 @@ public:
         emit PttDone(on);
     }
 
-    void SendMorse(quint64 id, const QList<MorseSection>& sections)
+    void SendMorse(quint64 id, const QList<MorseSection>& sections, std::function<void(MorseEnd)> ended)
     {
         HaltMorse(MorseEnd::Stopped);
+        m_morseId = id;
+        m_morseEnded = std::move(ended);
         if (!m_rig) {
-            emit MorseDone(id, MorseEnd::Failed);
+            EndMorse(MorseEnd::Failed);
             return;
         }
-        m_morseId = id;
         m_morse = sections;
         m_morseActive = true;
         NextSection();
@@ -200,7 +201,7 @@ public:
         m_retry->stop();
         m_morseTimer->stop();
         if (m_rig && m_morseActive) Call([&] { return rig_stop_morse(m_rig, RIG_VFO_CURR); });
-        m_morseActive = false;
+        if (m_morseActive) EndMorse(MorseEnd::Stopped);
         if (m_rig && m_pttOn) Call([&] { return rig_set_ptt(m_rig, RIG_VFO_CURR, RIG_PTT_OFF); });
         m_pttOn = false;
         CloseRig();
@@ -423,6 +424,7 @@ private:
     {
         m_morseActive = false;
         m_morse.clear();
+        if (auto ended = std::exchange(m_morseEnded, nullptr)) ended(end);
         if (!m_closing) emit MorseDone(m_morseId, end);
     }
 
@@ -440,6 +442,7 @@ private:
     bool m_pttWanted = false;  // as the program last asked
     bool m_morseActive = false;
     quint64 m_morseId = 0;
+    std::function<void(MorseEnd)> m_morseEnded;
     QList<MorseSection> m_morse;
     int m_keyspd = 0;  // the speed last set on the radio; 0 unknown
 };
@@ -485,10 +488,14 @@ void HamlibLink::SetPtt(bool on)
     Post([w = m_worker, on] { w->SetPtt(on); });
 }
 
-quint64 HamlibLink::SendMorse(const QList<MorseSection>& sections)
+quint64 HamlibLink::SendMorse(const QList<MorseSection>& sections, std::function<void(MorseEnd)> ended)
 {
     const quint64 id = ++m_lastMorseId;
-    Post([w = m_worker, id, sections] { w->SendMorse(id, sections); });
+    if (!m_worker) {
+        if (ended) ended(MorseEnd::Failed);
+        return id;
+    }
+    Post([w = m_worker, id, sections, ended = std::move(ended)] { w->SendMorse(id, sections, ended); });
     return id;
 }
 

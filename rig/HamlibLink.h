@@ -31,7 +31,7 @@ public:
 
     void SetContestMode(ContestMode mode) override;
     void SetPtt(bool on) override;
-    quint64 SendMorse(const QList<MorseSection>& sections) override;
+    quint64 SendMorse(const QList<MorseSection>& sections, std::function<void(MorseEnd)> ended = {}) override;
     void StopMorse() override;
 
     void Close(int waitMs) override;
@@ -58,7 +58,7 @@ private:
     std::shared_ptr<Counters> m_counters;
     HamlibWorker* m_worker = nullptr;
     QThread* m_thread = nullptr;
-    quint64 m_lastMorseId = 0;
+    std::atomic<quint64> m_lastMorseId{0};
 };
 
 // The link the settings ask for; nullptr for none.

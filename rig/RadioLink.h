@@ -5,7 +5,9 @@
 // Threading contract
 // - A RadioLink is created, used and destroyed on the user-interface thread.
 //   Its requests (SetContestMode, SetPtt, SendMorse, StopMorse) only queue the
-//   work and return at once: none of them waits for the radio.
+//   work and return at once: none of them waits for the radio. SetPtt,
+//   SendMorse and StopMorse may also come from another thread (the keying
+//   thread, through TRadioPort) while the link is open.
 // - Every call into the radio happens on the link's own thread, each bounded
 //   by a timeout; a slow, absent or hung radio holds up only that thread.
 // - Everything the radio answers comes back as signals queued to the
@@ -19,6 +21,8 @@
 #include <QMetaType>
 #include <QObject>
 #include <QString>
+
+#include <functional>
 
 namespace zox {
 
@@ -57,8 +61,9 @@ public:
     virtual void SetPtt(bool on) = 0;
     // The sections go to the radio's keyer one after another, each at its own
     // speed; MorseDone(id) follows once the last is sent. A new send replaces
-    // one still going (which ends Stopped).
-    virtual quint64 SendMorse(const QList<MorseSection>& sections) = 0;
+    // one still going (which ends Stopped). `ended`, when given, runs on the
+    // radio thread as the send ends, however it ends, once.
+    virtual quint64 SendMorse(const QList<MorseSection>& sections, std::function<void(MorseEnd)> ended = {}) = 0;
     virtual void StopMorse() = 0;
     // Ends the link: PTT released, CW stopped, the radio closed, once the call
     // the radio thread is in returns. Waits for that at most waitMs, and

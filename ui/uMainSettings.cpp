@@ -51,8 +51,8 @@ void TMainFrm::RestoreSettings()
         // The program's own keys.
         UtcMode = ReadUtcMode(ini);
         ReadUserInfo(ini, UserInfo);
+        RestoreRadioKeys(ini);  // before the keyer's outputs, which may use the radio
         RestoreKeyerKeys(ini);
-        RestoreRadioKeys(ini);
         const QString active = ini.ReadString(S, "ActiveControl", QString());
         if (!active.isEmpty())
             if (auto* w = findChild<QWidget*>(active)) w->setFocus();
