@@ -65,6 +65,7 @@ void TMainFrm::StartRadio()
     StopRadio(0);  // an old radio thread still held by its radio closes by itself
     m_radioMode.Restart();
     Radio = MakeRadioLink(RadioConfig, this);
+    RadioPort->Attach(Radio);
     if (!Radio) {
         if (m_radioNote.isEmpty()) {
             if (RadioLabel) RadioLabel->hide();
@@ -87,6 +88,7 @@ void TMainFrm::StopRadio(int waitMs)
 {
     if (!Radio) return;
     RadioLink* link = std::exchange(Radio, nullptr);
+    RadioPort->Attach(nullptr);  // the keying thread reaches it no more
     link->Close(waitMs);
     delete link;
 }

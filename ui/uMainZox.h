@@ -6,6 +6,7 @@
 #include "keyer/KeyingSettings.h"
 #include "log/ContestSession.h"
 #include "rig/RadioFollow.h"
+#include "rig/RadioPort.h"
 #include "rig/RadioSettings.h"
 #include "ui/base/TableModel.h"
 
@@ -117,6 +118,8 @@ public:
     // program's its; its state at the right of the status bar.
     RadioSettings RadioConfig;      // [Radio] in the settings file
     RadioLink* Radio = nullptr;     // none while the link is "none"
+    // The radio as the keyer's output reaches it, whichever link is open.
+    const std::shared_ptr<TRadioPort> RadioPort = std::make_shared<TRadioPort>();
     QLabel* RadioLabel = nullptr;
     void StartRadio();              // a new link from RadioConfig
     void StopRadio(int waitMs = 0); // waits for the radio thread at most waitMs
