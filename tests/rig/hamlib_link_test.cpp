@@ -1,7 +1,10 @@
 // The link through the Hamlib library itself, with its dummy rig (model 1)
-// in this process: the mode both ways, PTT, CW from the radio's keyer, and
-// radios that are not there.
+// in this process: the mode both ways, PTT, CW from the radio's keyer (on
+// their own and as the keyer's output), and radios that are not there.
+#include "keyer/CwKeyer.h"
 #include "rig/HamlibLink.h"
+#include "rig/RadioKeyOutput.h"
+#include "rig/RadioPort.h"
 #include "rig/RigMorse.h"
 
 #include <hamlib/rig.h>
@@ -169,6 +172,98 @@ private slots:
         QCOMPARE(done[3][0].value<quint64>(), c);
         QCOMPARE(done[3][1].value<MorseEnd>(), MorseEnd::Sent);
         QCOMPARE(keyspd(), 30);
+    }
+
+    // The keyer's voice PTT through CAT, on the real clock: on before the
+    // lead has passed, off only once the tail has.
+    void keyerPttThroughCat()
+    {
+        HamlibLink link(Dummy());
+        QSignalSpy linked(&link, &RadioLink::Linked);
+        QSignalSpy ptt(&link, &RadioLink::PttDone);
+        QTRY_COMPARE_WITH_TIMEOUT(linked.size(), 1, 5000);
+        auto port = std::make_shared<TRadioPort>();
+        port->Attach(&link);
+        TCwKeyer keyer(nullptr, std::make_unique<TRadioKeyOutput>(port, false, true));
+        keyer.SetPttTiming({false, 200, 400});
+        auto dummyPtt = [&] {
+            ptt_t p = RIG_PTT_OFF;
+            OnRadio(link, [&](RIG* rig) { rig_get_ptt(rig, RIG_VFO_CURR, &p); });
+            return p;
+        };
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 readyAt = -1;
+        keyer.VoiceStart([&] { readyAt = clock.elapsed(); });
+        QTRY_COMPARE(ptt.size(), 1);  // the radio took it
+        QCOMPARE(ptt[0][0].toBool(), true);
+        QCOMPARE(dummyPtt(), RIG_PTT_ON);
+        QTRY_VERIFY(readyAt >= 0);
+        QVERIFY2(readyAt >= 200, qPrintable(QString("the voice began %1 ms after PTT").arg(readyAt)));
+        const qint64 endAt = clock.elapsed();
+        keyer.VoiceEnd();
+        QTRY_COMPARE_WITH_TIMEOUT(ptt.size(), 2, 3000);
+        QCOMPARE(ptt[1][0].toBool(), false);
+        QVERIFY2(clock.elapsed() - endAt >= 400, qPrintable(QString("off %1 ms after the voice").arg(clock.elapsed() - endAt)));
+        QCOMPARE(dummyPtt(), RIG_PTT_OFF);
+        port->Attach(nullptr);
+    }
+
+    // A memory through the radio's keyer: its speed sections become the
+    // radio's speeds, the send ends when the radio has sent it (the dummy
+    // cannot say, so after its nominal length), and a stop or a new link
+    // ends it at once.
+    void keyerCwThroughTheRadiosKeyer()
+    {
+        HamlibLink link(Dummy());
+        QSignalSpy linked(&link, &RadioLink::Linked);
+        QSignalSpy done(&link, &RadioLink::MorseDone);
+        QTRY_COMPARE_WITH_TIMEOUT(linked.size(), 1, 5000);
+        auto port = std::make_shared<TRadioPort>();
+        port->Attach(&link);
+        TCwKeyer keyer(nullptr, std::make_unique<TRadioKeyOutput>(port, true, false));
+        keyer.SetSpeed(150);
+        keyer.SetHiSpeed(100);
+        auto keyspd = [&] {
+            value_t v;
+            v.i = 0;
+            OnRadio(link, [&](RIG* rig) { rig_get_level(rig, RIG_VFO_CURR, RIG_LEVEL_KEYSPD, &v); });
+            return v.i;
+        };
+
+        QElapsedTimer clock;
+        clock.start();
+        std::vector<bool> ends;
+        keyer.SendText("%test% e", [&](bool toTheEnd) { ends.push_back(toTheEnd); });
+        QTRY_COMPARE_WITH_TIMEOUT(keyspd(), 20, 1000);  // 100 characters a minute while TEST goes
+        QTRY_COMPARE_WITH_TIMEOUT(int(ends.size()), 1, 5000);
+        QCOMPARE(ends[0], true);
+        const qint64 nominal = NominalMorseMs("TEST", 20) + NominalMorseMs(" E", 30);
+        QVERIFY2(clock.elapsed() >= nominal, qPrintable(QString("%1 ms, nominal %2 ms").arg(clock.elapsed()).arg(nominal)));
+        QCOMPARE(keyspd(), 30);
+        QCOMPARE(done.size(), 1);
+        QCOMPARE(done[0][1].value<MorseEnd>(), MorseEnd::Sent);
+
+        // Esc: the radio's keyer is stopped, the send ends as stopped.
+        keyer.SendText("PARIS PARIS PARIS", [&](bool toTheEnd) { ends.push_back(toTheEnd); });
+        QTest::qWait(100);
+        keyer.SetStop(true);
+        QTRY_COMPARE(int(ends.size()), 2);
+        QCOMPARE(ends[1], false);
+        QTRY_COMPARE(done.size(), 2);
+        QCOMPARE(done[1][1].value<MorseEnd>(), MorseEnd::Stopped);
+
+        // The link given up (new settings): the send ends at once.
+        keyer.SendText("PARIS PARIS PARIS", [&](bool toTheEnd) { ends.push_back(toTheEnd); });
+        QTest::qWait(100);
+        port->Attach(nullptr);
+        QTRY_COMPARE(int(ends.size()), 3);
+        QCOMPARE(ends[2], false);
+        // With no link a text ends at once, unsent.
+        keyer.SendText("E", [&](bool toTheEnd) { ends.push_back(toTheEnd); });
+        QTRY_COMPARE(int(ends.size()), 4);
+        QCOMPARE(ends[3], false);
     }
 
     // No radio there: one message however often it is looked for, never a
