@@ -2,6 +2,7 @@
 // A real rigctld over Hamlib's dummy rig on a free local port, started and
 // stopped by the test, and rigctl to set and read the dummy from outside as
 // an operator's hand on the radio would.
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -53,11 +54,11 @@ public:
     QString Address() const { return QString("127.0.0.1:%1").arg(m_port); }
 
     // The dummy (model 1) with PTT through its CAT, logging every command it is
-    // given (the last run's log is kept in LogPath).
+    // given with its time (the last run's log is kept in LogPath).
     bool Start()
     {
         m_proc.setProgram("rigctld");
-        m_proc.setArguments({"-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", QString::number(m_port), "-vvvvv"});
+        m_proc.setArguments({"-m", "1", "-P", "RIG", "-T", "127.0.0.1", "-t", QString::number(m_port), "-vvvvv", "-Z"});
         m_proc.setStandardOutputFile(QProcess::nullDevice());
         m_proc.setStandardErrorFile(LogPath());
         m_proc.start();
@@ -111,6 +112,19 @@ public:
         QFile f(LogPath());
         f.open(QIODevice::ReadOnly);
         return f.readAll();
+    }
+
+    // When the log's lines holding `what` were written, in UTC ("2026-12-10T08:04:19.099963-0000: ...").
+    QList<QDateTime> LoggedAt(const QByteArray& what) const
+    {
+        QList<QDateTime> times;
+        for (const QByteArray& line : Log().split('\n')) {
+            if (!line.contains(what) || line.size() < 26) continue;
+            QDateTime t = QDateTime::fromString(QString::fromLatin1(line.left(23)), "yyyy-MM-ddTHH:mm:ss.zzz");
+            t.setTimeSpec(Qt::UTC);
+            if (t.isValid()) times << t;
+        }
+        return times;
     }
 
 private:

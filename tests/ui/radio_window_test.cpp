@@ -1,15 +1,21 @@
 // The radio in the loop through a real rigctld with Hamlib's dummy rig: the
-// program's mode follows the radio and sets it, PTT and CW reach it, and a
-// radio that goes away or hangs never holds up the window or a Save.
+// program's mode follows the radio and sets it, PTT and CW reach it (also as
+// the keyer's output: voice PTT through CAT, memories from the radio's
+// keyer), the Radio page links it, and a radio that goes away or hangs never
+// holds up the window or a Save.
 #include "WindowFixture.h"
+#include "WindowVoiceSupport.h"
 
 #include "RigctldSupport.h"
 #include "app/IniFile.h"
 #include "keyer/ThdTimer.h"
 #include "rig/HamlibLink.h"
 #include "rig/RigMorse.h"
+#include "ui/CwKeyerSetup.h"
+#include "ui/SendIndicator.h"
 
 #include <QElapsedTimer>
+#include <QTabBar>
 #include <QSignalSpy>
 #include <QStringEncoder>
 
@@ -253,6 +259,133 @@ private slots:
         QCOMPARE(radio.Ptt(), QString("1"));
         t.w->close();
         QCOMPARE(radio.Ptt(), QString("0"));
+    }
+
+    // F1 in SSB with PTT through CAT: the radio's PTT goes on before the first
+    // word, the lead kept, and off once the tail after the last has passed.
+    void voiceMessagePttThroughCat()
+    {
+        Rigctld radio;
+        QVERIFY(radio.Start());
+        radio.SetFrequency(3700000);
+        radio.SetMode("LSB");
+        Window t;
+        zox::test::VoiceOutput out;
+        restart(t, radioIni(radio.Port()) + "[Keying]\r\nOutput=none\r\nPTT Line=CAT\r\nPTT Lead=150\r\n"
+                                            "PTT Tail=300\r\nSidetone=none\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(t.w->cbMode->currentText(), QString("SSB"), 1000);
+        out.Install(*t.w);
+        UserInfo.User.Multi = "77";
+        QDir().mkpath(Dir.Wav);
+        for (const QString& file : VoiceExchangeFiles("77")) QVERIFY(zox::test::WriteWaveFile(Dir.Wav + file, 300));
+
+        const QDateTime pressed = QDateTime::currentDateTimeUtc();
+        QTest::keyClick(t.w->edCall, Qt::Key_F1);
+        QVERIFY(t.w->SendIndicator->Sending());
+        QTRY_VERIFY_WITH_TIMEOUT(!out.output.started.empty(), 2000);
+        const QDateTime spoken = QDateTime::currentDateTimeUtc();
+        QCOMPARE(radio.Ptt(), QString("1"));
+        const QDateTime ended = QDateTime::currentDateTimeUtc();  // the tail counts from after this
+        out.timers.Run();  // the words, each to its end
+        QCOMPARE(out.output.started.size(), size_t(4));
+        QVERIFY(!t.w->SendIndicator->Sending());
+        QTRY_COMPARE_WITH_TIMEOUT(radio.LoggedAt("set_ptt ptt=0").size(), 1, 3000);
+        const QList<QDateTime> on = radio.LoggedAt("set_ptt ptt=1");
+        const QList<QDateTime> off = radio.LoggedAt("set_ptt ptt=0");
+        QCOMPARE(on.size(), 1);
+        // The radio had PTT before the first word, which waited out the lead.
+        QVERIFY2(on[0] >= pressed.addMSecs(-1) && on[0] <= spoken,
+                 qPrintable(QString("PTT on %1 ms after F1, the word %2 ms after").arg(pressed.msecsTo(on[0])).arg(pressed.msecsTo(spoken))));
+        QVERIFY2(pressed.msecsTo(spoken) >= 150, qPrintable(QString("the word %1 ms after F1").arg(pressed.msecsTo(spoken))));
+        QVERIFY2(ended.msecsTo(off[0]) >= 300, qPrintable(QString("PTT off %1 ms after the last word").arg(ended.msecsTo(off[0]))));
+        QCOMPARE(radio.Ptt(), QString("0"));
+        qInfo("PTT on at the radio %lld ms after F1, the first word at %lld ms, PTT off %lld ms after the last word",
+              pressed.msecsTo(on[0]), pressed.msecsTo(spoken), ended.msecsTo(off[0]));
+    }
+
+    // A memory through the radio's keyer: the text and its speed sections
+    // reach rigctld, the contact is saved once the radio has sent it, and
+    // "Počisti" stops the radio's keyer.
+    void memoryThroughTheRadiosKeyer()
+    {
+        Rigctld radio;
+        QVERIFY(radio.Start());
+        radio.SetFrequency(3550000);
+        radio.SetMode("CW");
+        Window t;
+        restart(t, radioIni(radio.Port()) + "[Keying]\r\nOutput=radio\r\nSidetone=none\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        t.newLog(t.logPath());
+        QCOMPARE(t.w->Keyer->NormalSpeed(), 115);
+        QCOMPARE(t.w->Keyer->HiSpeed(), 150);
+        t.w->Keyer->Memory()[2] = "<HISCALL> %5NN% <SAVE>";
+        t.w->edCall->setFocus();
+        QTest::keyClicks(t.w->edCall, "Q1AAA");
+        t.w->edHisMulti->setText("69");
+
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClick(t.w->edCall, Qt::Key_F2);
+        // Returned at once: the radio has it, nothing saved yet.
+        QVERIFY(t.w->SendIndicator->Sending());
+        QCOMPARE(records(t.logPath()), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(records(t.logPath()), 1, 10000);
+        const qint64 took = clock.elapsed();
+        // 115 and 150 characters a minute are 23 and 30 words.
+        const qint64 nominal = NominalMorseMs("Q1AAA ", 23) + NominalMorseMs("5NN", 30) + NominalMorseMs(" ", 23);
+        QVERIFY2(took >= nominal, qPrintable(QString("saved %1 ms after F2, nominal %2 ms").arg(took).arg(nominal)));
+        QVERIFY(!t.w->SendIndicator->Sending());
+        QCOMPARE(t.w->edCall->text(), QString());
+        qInfo("saved %lld ms after F2; the text's nominal length %lld ms", took, nominal);
+        const QByteArray log = radio.Log();
+        const qsizetype speed1 = log.indexOf("KEYSPD 23"), text1 = log.indexOf("Q1AAA ");
+        const qsizetype speed2 = log.indexOf("KEYSPD 30"), text2 = log.indexOf("5NN");
+        const qsizetype speed3 = log.indexOf("KEYSPD 23", text2);
+        QVERIFY2(speed1 >= 0 && text1 > speed1 && speed2 > text1 && text2 > speed2 && speed3 > text2, log.right(3000).constData());
+        QCOMPARE(radio.Rigctl({"l", "KEYSPD"}), QString("23"));
+
+        // "Počisti" during a long one: the radio's keyer is stopped, the line cleared.
+        t.w->Keyer->Memory()[3] = "CQ CQ CQ TEST TEST TEST";
+        QTest::keyClick(t.w->edCall, Qt::Key_F3);
+        QTRY_VERIFY_WITH_TIMEOUT(radio.Log().contains("CQ CQ CQ TEST"), 3000);
+        QVERIFY(!radio.Log().contains("stop_morse"));
+        t.w->Button2->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!t.w->SendIndicator->Sending(), 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(radio.Log().contains("stop_morse"), 3000);
+    }
+
+    // The Radio page of the keyer settings: typed in, taken with OK, kept in
+    // [Radio], and the program linked anew at once.
+    void radioPageLinksAnew()
+    {
+        Rigctld radio;
+        QVERIFY(radio.Start());
+        radio.SetFrequency(3550000);
+        radio.SetMode("CW");
+        Window t;
+        QVERIFY(!t.w->Radio);
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<TSetupFrm*>(QApplication::activeModalWidget());
+            QVERIFY(dlg);
+            QTabBar* bar = dlg->Pages->tabBar();
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
+            dlg->cbRadioLink->setFocus();
+            QTest::keyClick(dlg->cbRadioLink, Qt::Key_End);  // rigctld
+            dlg->edRadioPort->setFocus();
+            dlg->edRadioPort->selectAll();
+            QTest::keyClicks(dlg->edRadioPort, QString::number(radio.Port()));
+            QTest::mouseClick(dlg->OKBtn, Qt::LeftButton);
+        });
+        t.w->NastavitveItem->trigger();
+        QCOMPARE(t.w->RadioConfig.link, RadioLinkKind::Rigctld);
+        QCOMPARE(t.w->RadioConfig.port, radio.Port());
+        QVERIFY(t.w->Radio);
+        QTRY_VERIFY_WITH_TIMEOUT(radioUp(t), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(t.w->cbMode->currentText(), QString("CW"), 1000);
+        t.w->close();
+        QVERIFY(iniBytes(t).contains(QString("[Radio]\r\nLink=rigctld\r\nModel=0\r\nDevice=\r\nBaud=0\r\n"
+                                             "Host=127.0.0.1\r\nPort=%1\r\n").arg(radio.Port()).toLatin1()));
     }
 
     void lostRadioComesBack()
