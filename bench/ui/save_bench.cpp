@@ -113,6 +113,36 @@ void BM_Save_BigLog_RadioHung(benchmark::State& st)
     w.SetRadioSettings(RadioSettings{});
 }
 
+// The same with the rigctld gone (stopped): the link has said so and looks
+// for it again every few seconds while the contacts are saved.
+void BM_Save_BigLog_RadioLost(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    test::Rigctld radio;
+    if (!radio.Start()) {
+        st.SkipWithError("rigctld did not start");
+        return;
+    }
+    RadioSettings s;
+    s.link = RadioLinkKind::Rigctld;
+    s.port = radio.Port();
+    w.SetRadioSettings(s);
+    auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    };
+    const bool linked = waitFor([&] { return w.RadioLabel && w.RadioLabel->text().startsWith("Radio"); }) &&
+                        waitFor([&] { return !w.RadioLabel->text().startsWith("Povezovanje"); });
+    radio.Stop();
+    const bool lost = linked && waitFor([&] { return w.RadioLabel->text().startsWith("Radio ni dosegljiv"); });
+    saveLoop(st, root->filePath("prog/Data/big.DAT"));
+    // 1 when the loss had been told before the first Save.
+    st.counters["radio_lost"] = lost ? 1 : 0;
+    w.SetRadioSettings(RadioSettings{});
+}
+
 // A QSO in the middle of the big log loaded with "Uredi zvezo", its call and
 // year number changed, saved: the QSO and those it affects are scored again.
 void BM_Correction_BigLog(benchmark::State& st)
@@ -202,6 +232,7 @@ void BM_StartupToIdle(benchmark::State& st)
 BENCHMARK(BM_Save_EmptyLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Save_BigLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Save_BigLog_RadioHung)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_Save_BigLog_RadioLost)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Correction_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_Delete_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_Recheck_BigLog)->Unit(benchmark::kMillisecond)->Iterations(5);
