@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
+  libhamlib-dev libhamlib-utils
   fonts-dejavu-core espeak-ng sox
   qt6-translations-l10n desktop-file-utils dpkg-dev
   xvfb openbox xdotool imagemagick x11-utils

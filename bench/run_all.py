@@ -68,6 +68,12 @@ row("CheckNewMulti (worked)", search["BM_CheckNewMulti_Worked"][0], search["BM_B
 row("CheckNewMulti (new)", search["BM_CheckNewMulti_New"][0], search["BM_Baseline_Multi"][0], 50e-6, 3)
 row("Year-number lookup", search["BM_LetniceLookup"][0], search["BM_Baseline_Letnice"][0], 50e-6, 3)
 row("Save, 100,000-QSO log", save["BM_Save_BigLog"][0], save["BM_Save_EmptyLog"][0], 10e-3, 1.5)
+row("Save, 100,000-QSO log, radio hung", save["BM_Save_BigLog_RadioHung"][0], save["BM_Save_BigLog"][0], 10e-3, 1.3)
+if save["BM_Save_BigLog_RadioHung"][1].get("radio_held") != 1:
+    rows[-1] = rows[-1][:-1] + ("NO (the radio thread was not held)",)
+row("Save, 100,000-QSO log, rigctld stopped", save["BM_Save_BigLog_RadioLost"][0], save["BM_Save_BigLog"][0], 10e-3, 1.3)
+if save["BM_Save_BigLog_RadioLost"][1].get("radio_lost") != 1:
+    rows[-1] = rows[-1][:-1] + ("NO (the radio was not lost)",)
 row("Correction, 100,000-QSO log", save["BM_Correction_BigLog"][0], None, 20e-3, None)
 row("Delete, 100,000-QSO log", save["BM_Delete_BigLog"][0], None, 20e-3, None)
 row("Preveri rezultat, marks right", save["BM_Recheck_BigLog"][0], None, 1.0, None)
@@ -88,7 +94,8 @@ for r in rows:
     print(line(r))
 print(f"\nResident memory with the 100,000-QSO log open: {rss:.0f} MB (target ≤ 150 MB)")
 
-print("Baselines: a bare prepared SQLite statement doing the same lookup; for Save, Save on an empty log;\n"
+print("Baselines: a bare prepared SQLite statement doing the same lookup; for Save, Save on an empty log\n"
+      "(with the radio hung or its rigctld stopped, Save on the same log with no radio);\n"
       "for full passes, a bare SQLite scan reading the same columns. 100,000 QSOs, medians.")
 
 # Keying on the real clock while the user-interface thread saves a contact into the

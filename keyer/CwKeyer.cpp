@@ -104,6 +104,32 @@ struct TCwKeyer::TShared {
         Fastest = false;
     }
 
+    // A speed marker opens or closes its section; "$" and "%" share the one saved speed.
+    void SpeedMarker(QChar c)
+    {
+        if ((c == QLatin1Char('$') || c == QLatin1Char('%')) && !Faster && !Fastest) NormalSpeed = Speed;
+        if (c == QLatin1Char('$')) {
+            if (!Fastest) {
+                SavedSpeed = static_cast<quint8>(Speed & 0xFF);
+                SetSpeed(HiSpeed1);
+                Fastest = true;
+            } else {
+                SetSpeed(SavedSpeed);
+                Fastest = false;
+            }
+        }
+        if (c == QLatin1Char('%')) {
+            if (!Faster) {
+                SavedSpeed = static_cast<quint8>(Speed & 0xFF);
+                SetSpeed(HiSpeed);
+                Faster = true;
+            } else {
+                SetSpeed(SavedSpeed);
+                Faster = false;
+            }
+        }
+    }
+
     bool SendQueued() const
     {
         return std::any_of(Queue.begin(), Queue.end(), [](const TMessage& m) { return IsSend(m.Kind); });
@@ -137,6 +163,7 @@ private:
     void EndSend(int id, bool toTheEnd);
     bool CheckPoint(TSchedule& schedule);
     bool KeyChar(QChar ch, TSchedule& schedule);
+    bool KeyWholeText(const QString& text, TSchedule& schedule);
     void Wait(TSchedule& schedule, int milliseconds);
     void Tick();
     void Paddle(quint8 bit, quint32 add, int units);
@@ -550,38 +577,16 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
             SleepLead(schedule.Start, true);
         }
         bool going = true;
-        for (qsizetype i = 0; going && i < upper.size(); ++i) {
+        if (m_output && m_output->KeysText()) going = KeyWholeText(upper, schedule);
+        else for (qsizetype i = 0; going && i < upper.size(); ++i) {
             const QChar c = upper[i];
             if (!CheckPoint(schedule)) {
                 going = false;
                 break;
             }
             {
-                // "$" and "%" share the one saved speed.
                 const Lock lock(m_shared.Lock);
-                TShared& s = m_shared;
-                if ((c == QLatin1Char('$') || c == QLatin1Char('%')) && !s.Faster && !s.Fastest)
-                    s.NormalSpeed = s.Speed;
-                if (c == QLatin1Char('$')) {
-                    if (!s.Fastest) {
-                        s.SavedSpeed = static_cast<quint8>(s.Speed & 0xFF);
-                        s.SetSpeed(s.HiSpeed1);
-                        s.Fastest = true;
-                    } else {
-                        s.SetSpeed(s.SavedSpeed);
-                        s.Fastest = false;
-                    }
-                }
-                if (c == QLatin1Char('%')) {
-                    if (!s.Faster) {
-                        s.SavedSpeed = static_cast<quint8>(s.Speed & 0xFF);
-                        s.SetSpeed(s.HiSpeed);
-                        s.Faster = true;
-                    } else {
-                        s.SetSpeed(s.SavedSpeed);
-                        s.Faster = false;
-                    }
-                }
+                m_shared.SpeedMarker(c);
             }
             m_announce = [this, id, index = int(i)] {
                 Post([id, index](TCwKeyer& k) { k.CharacterBegins(id, index); });
@@ -615,6 +620,40 @@ void TCwKeyer::TEngine::DoSend(int id, const QString& text)
     }
     EndSend(id, toTheEnd);
     KeyingEnds();
+}
+
+// The output keys the text on a keyer of its own: it gets the text in runs
+// of one speed, the speed sections taken as keying them would, and this
+// thread waits for its end as it waits between elements, handling stops,
+// new sends and the paddles meanwhile.
+bool TCwKeyer::TEngine::KeyWholeText(const QString& text, TSchedule& schedule)
+{
+    std::vector<TTextSection> sections;
+    for (QChar c : text) {
+        int speed;
+        {
+            const Lock lock(m_shared.Lock);
+            m_shared.SpeedMarker(c);
+            speed = m_shared.Speed;
+        }
+        if (c == QLatin1Char('$') || c == QLatin1Char('%')) continue;
+        if (sections.empty() || sections.back().Speed != speed) sections.push_back({QString(), speed});
+        sections.back().Text += c;
+    }
+    if (!CheckPoint(schedule)) return false;
+    m_output->KeyText(sections);
+    for (;;) {
+        if (const std::optional<bool> ended = m_output->TextEnded()) {
+            m_lastKeyUp = m_platform.Now();
+            return *ended;
+        }
+        if (!CheckPoint(schedule)) {
+            m_output->StopText();
+            m_lastKeyUp = m_platform.Now();
+            return false;
+        }
+        Wait(schedule, kPollIntervalMs);
+    }
 }
 
 void TCwKeyer::TEngine::DoSendChar(int id, QChar ch)

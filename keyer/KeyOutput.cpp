@@ -37,6 +37,35 @@ bool TKeyOutputs::HasPtt() const
     return std::any_of(m_outputs.begin(), m_outputs.end(), [](const auto& o) { return o->HasPtt(); });
 }
 
+bool TKeyOutputs::KeysText() const
+{
+    return std::any_of(m_outputs.begin(), m_outputs.end(), [](const auto& o) { return o->KeysText(); });
+}
+
+void TKeyOutputs::KeyText(const std::vector<TTextSection>& sections)
+{
+    for (const auto& output : m_outputs)
+        if (output->KeysText()) output->KeyText(sections);
+}
+
+std::optional<bool> TKeyOutputs::TextEnded()
+{
+    bool sent = true;
+    for (const auto& output : m_outputs) {
+        if (!output->KeysText()) continue;
+        const std::optional<bool> ended = output->TextEnded();
+        if (!ended) return std::nullopt;
+        sent = sent && *ended;
+    }
+    return sent;
+}
+
+void TKeyOutputs::StopText()
+{
+    for (const auto& output : m_outputs)
+        if (output->KeysText()) output->StopText();
+}
+
 void TLptOutput::Apply(Time, const TKeyEvent& event)
 {
     if (event.Kind == TKeyEvent::Control) LptWriteControl(event.LptPort, static_cast<quint8>(event.Value));

@@ -8,6 +8,7 @@
 
 #include "keyer/KeyerPlatform.h"
 
+#include <QString>
 #include <QtGlobal>
 
 #include <memory>
@@ -35,6 +36,14 @@ struct TKeyEvent {
     bool operator==(const TKeyEvent&) const = default;
 };
 
+// A run of a send's text at one speed (the keyer's speed number), as an
+// output with a keyer of its own is given it; the speed markers are gone.
+struct TTextSection {
+    QString Text;
+    int Speed = 0;
+    bool operator==(const TTextSection&) const = default;
+};
+
 class TKeyOutput {
 public:
     using Time = KeyerPlatform::Time;
@@ -53,6 +62,15 @@ public:
     }
     // A PTT line is there: the keyer then keeps its lead before keying.
     virtual bool HasPtt() const { return false; }
+
+    // An output with a keyer of its own (a radio's) is given each send as
+    // text instead of its elements. KeyText starts it and returns at once;
+    // TextEnded then says nothing until it has ended, and then whether it
+    // was sent to its end; StopText ends it early. All on the keying thread.
+    virtual bool KeysText() const { return false; }
+    virtual void KeyText(const std::vector<TTextSection>& sections) { Q_UNUSED(sections); }
+    virtual std::optional<bool> TextEnded() { return true; }
+    virtual void StopText() {}
 };
 
 // Several outputs fed the same changes, in the order added.
@@ -64,6 +82,10 @@ public:
     void Apply(Time at, const TKeyEvent& event) override;
     std::optional<quint8> ReadStatus(quint16 lptPort) override;  // the first that has paddles
     bool HasPtt() const override;
+    bool KeysText() const override;
+    void KeyText(const std::vector<TTextSection>& sections) override;
+    std::optional<bool> TextEnded() override;  // once all have ended; true if all sent it
+    void StopText() override;
 
 private:
     std::vector<std::unique_ptr<TKeyOutput>> m_outputs;

@@ -15,6 +15,7 @@ QString OutputName(TKeyingSettings::TOutput o)
     switch (o) {
     case TKeyingSettings::TOutput::Serial: return QStringLiteral("serial");
     case TKeyingSettings::TOutput::None: return QStringLiteral("none");
+    case TKeyingSettings::TOutput::Radio: return QStringLiteral("radio");
     case TKeyingSettings::TOutput::Lpt: break;
     }
     return QStringLiteral("lpt");
@@ -40,10 +41,13 @@ TKeyingSettings ReadKeyingSettings(const IniFile& ini)
     const QString output = ini.ReadString(S, QStringLiteral("Output"), QStringLiteral("lpt")).trimmed().toLower();
     if (output == QLatin1String("serial")) s.Output = TKeyingSettings::TOutput::Serial;
     else if (output == QLatin1String("none")) s.Output = TKeyingSettings::TOutput::None;
+    else if (output == QLatin1String("radio")) s.Output = TKeyingSettings::TOutput::Radio;
     s.SerialPort = ini.ReadString(S, QStringLiteral("Serial Port"), QString()).trimmed();
     s.KeyLine = SerialLineFromName(ini.ReadString(S, QStringLiteral("Key Line"), QStringLiteral("DTR")))
                     .value_or(TSerialLine::Dtr);
-    s.PttLine = SerialLineFromName(ini.ReadString(S, QStringLiteral("PTT Line"), QStringLiteral("none")));
+    const QString pttLine = ini.ReadString(S, QStringLiteral("PTT Line"), QStringLiteral("none"));
+    s.PttLine = SerialLineFromName(pttLine);
+    s.PttCat = pttLine.trimmed().compare(QLatin1String("CAT"), Qt::CaseInsensitive) == 0;
     // Keying and PTT on one line would key the transmitter with every PTT.
     if (s.Output == TKeyingSettings::TOutput::Serial && s.PttLine == s.KeyLine) s.PttLine.reset();
     s.Ptt.ForCw = ini.ReadString(S, QStringLiteral("PTT CW"), QStringLiteral("0")).trimmed() == QLatin1String("1");
@@ -61,7 +65,9 @@ void WriteKeyingSettings(IniFile& ini, const TKeyingSettings& s)
     ini.WriteString(S, QStringLiteral("Output"), OutputName(s.Output));
     ini.WriteString(S, QStringLiteral("Serial Port"), s.SerialPort);
     ini.WriteString(S, QStringLiteral("Key Line"), SerialLineName(s.KeyLine));
-    ini.WriteString(S, QStringLiteral("PTT Line"), s.PttLine ? SerialLineName(*s.PttLine) : QStringLiteral("none"));
+    ini.WriteString(S, QStringLiteral("PTT Line"), s.PttLine  ? SerialLineName(*s.PttLine)
+                                                   : s.PttCat ? QStringLiteral("CAT")
+                                                              : QStringLiteral("none"));
     ini.WriteString(S, QStringLiteral("PTT CW"), s.Ptt.ForCw ? QStringLiteral("1") : QStringLiteral("0"));
     ini.WriteInteger(S, QStringLiteral("PTT Lead"), HeldMs(s.Ptt.LeadMs));
     ini.WriteInteger(S, QStringLiteral("PTT Tail"), HeldMs(s.Ptt.TailMs));
@@ -70,7 +76,7 @@ void WriteKeyingSettings(IniFile& ini, const TKeyingSettings& s)
 
 std::unique_ptr<TKeyOutput> BuildKeyOutput(const TKeyingSettings& s, TSerialIo& io,
                                            const std::function<std::unique_ptr<TKeyOutput>()>& soundCard,
-                                           QStringList& problems)
+                                           QStringList& problems, const TRadioOutputMaker& radio)
 {
     auto outputs = std::make_unique<TKeyOutputs>();
     if (s.Output == TKeyingSettings::TOutput::Lpt) outputs->Add(std::make_unique<TLptOutput>());
@@ -83,6 +89,10 @@ std::unique_ptr<TKeyOutput> BuildKeyOutput(const TKeyingSettings& s, TSerialIo& 
             problems << serial->Error();
         else
             outputs->Add(std::move(serial));
+    }
+    if (s.UsesRadio()) {
+        if (radio) outputs->Add(radio(s.Output == TKeyingSettings::TOutput::Radio, s.PttCat && !s.PttLine));
+        else problems << QStringLiteral("Radio za tipkanje ali PTT ni na voljo.");
     }
     switch (s.Sidetone) {
     case TKeyingSettings::TSidetone::Speaker:

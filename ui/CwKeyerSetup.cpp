@@ -17,6 +17,7 @@
 #include <QStandardItemModel>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -84,7 +85,7 @@ TNumberField* NumberField(QWidget* parent, const char* name, int minimum, int ma
     return field;
 }
 
-// Three choices side by side, numbered 0..2.
+// Choices side by side, numbered from 0.
 QGroupBox* ChoiceGroup(QWidget* parent, const char* name, const QString& title, const QStringList& captions,
                        QButtonGroup*& group)
 {
@@ -210,7 +211,8 @@ TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
     auto* outputPage = new QWidget;
     outputPage->setObjectName(QStringLiteral("OutputsPage"));
     rgOutput = ChoiceGroup(outputPage, "rgOutput", QStringLiteral("Tipkanje oddajnika"),
-                           {QStringLiteral("Paralelna vrata"), QStringLiteral("Serijska vrata"), QStringLiteral("Brez")},
+                           {QStringLiteral("Paralelna vrata"), QStringLiteral("Serijska vrata"), QStringLiteral("Radio"),
+                            QStringLiteral("Brez")},
                            m_outputGroup);
     cbSerialPort = new QComboBox(outputPage);
     cbSerialPort->setObjectName(QStringLiteral("cbSerialPort"));
@@ -223,7 +225,9 @@ TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
     cbSerialPort->setMinimumContentsLength(24);
     cbSerialPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cbKeyLine = Choices(outputPage, "cbKeyLine", {QStringLiteral("DTR"), QStringLiteral("RTS")});
-    cbPttLine = Choices(outputPage, "cbPttLine", {QStringLiteral("brez"), QStringLiteral("DTR"), QStringLiteral("RTS")});
+    cbPttLine = Choices(outputPage, "cbPttLine",
+                        {QStringLiteral("brez"), QStringLiteral("DTR"), QStringLiteral("RTS"), QStringLiteral("CAT")});
+    cbPttLine->setItemData(3, QStringLiteral("PTT z ukazom radiu, prek povezave na strani Radio"), Qt::ToolTipRole);
     cbPttCw = new QCheckBox(QStringLiteral("PTT tudi pri CW"), outputPage);
     cbPttCw->setObjectName(QStringLiteral("cbPttCw"));
     edPttLead = NumberField(outputPage, "edPttLead", 0, 2000, 30);
@@ -258,6 +262,42 @@ TSetupFrm::TSetupFrm(QWidget* parent) : QDialog(parent)
     connect(cbPttLine, &QComboBox::currentIndexChanged, this, [this] { UpdateOutputControls(); });
     connect(cbKeyLine, &QComboBox::currentIndexChanged, this, [this] { UpdateOutputControls(); });
     UpdateOutputControls();
+
+    // Page "Radio": how the radio is reached, for its mode, PTT and keyer.
+    auto* radioPage = new QWidget;
+    radioPage->setObjectName(QStringLiteral("RadioPage"));
+    cbRadioLink = Choices(radioPage, "cbRadioLink", {QStringLiteral("brez"), QStringLiteral("Hamlib"), QStringLiteral("rigctld")});
+    edRadioModel = NumberField(radioPage, "edRadioModel", 0, 999999, 0);
+    edRadioModel->setToolTip(QStringLiteral("Številka modela iz seznama rigctl -l"));
+    cbRadioDevice = new QComboBox(radioPage);
+    cbRadioDevice->setObjectName(QStringLiteral("cbRadioDevice"));
+    cbRadioDevice->setEditable(true);
+    for (const TSerialPortInfo& port : KeyerSetupSerialPorts()()) cbRadioDevice->addItem(port.Path);
+    cbRadioDevice->setMinimumContentsLength(24);
+    cbRadioDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbRadioBaud = Choices(radioPage, "cbRadioBaud",
+                          {QStringLiteral("privzeta"), QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200"),
+                           QStringLiteral("38400"), QStringLiteral("57600"), QStringLiteral("115200")});
+    cbRadioBaud->setEditable(true);
+    cbRadioBaud->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("privzeta|[0-9]{0,7}")), cbRadioBaud));
+    edRadioHost = new QLineEdit(radioPage);
+    edRadioHost->setObjectName(QStringLiteral("edRadioHost"));
+    edRadioPort = NumberField(radioPage, "edRadioPort", 1, 65535, 4532);
+    auto* radioForm = new QFormLayout(radioPage);
+    auto addRadioField = [&](const QString& caption, QWidget* field) {
+        auto* label = new QLabel(caption, radioPage);
+        label->setBuddy(field);
+        radioForm->addRow(label, field);
+    };
+    addRadioField(QStringLiteral("Povezava"), cbRadioLink);
+    addRadioField(QStringLiteral("Model (rigctl -l)"), edRadioModel);
+    addRadioField(QStringLiteral("Serijska vrata"), cbRadioDevice);
+    addRadioField(QStringLiteral("Hitrost (baud)"), cbRadioBaud);
+    addRadioField(QStringLiteral("Strežnik rigctld"), edRadioHost);
+    addRadioField(QStringLiteral("Vrata rigctld"), edRadioPort);
+    Pages->addTab(radioPage, QStringLiteral("Radio"));
+    connect(cbRadioLink, &QComboBox::currentIndexChanged, this, [this] { UpdateRadioControls(); });
+    LoadRadio(RadioSettings{});
 
     // Buttons
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
@@ -352,7 +392,8 @@ void TSetupFrm::UpdateOutputControls()
         if (serialKey && cbPttLine->currentIndex() == keyLine) cbPttLine->setCurrentIndex(0);
     }
     const bool ptt = cbPttLine->currentIndex() > 0;
-    cbSerialPort->setEnabled(serialKey || ptt);
+    const bool serialPtt = ptt && cbPttLine->currentIndex() < 3;  // 3: CAT
+    cbSerialPort->setEnabled(serialKey || serialPtt);
     cbPttCw->setEnabled(ptt);
     edPttLead->setEnabled(ptt);
     edPttTail->setEnabled(ptt);
@@ -362,12 +403,12 @@ void TSetupFrm::LoadKeying(const TKeyingSettings& s, bool realTime)
 {
     using O = TKeyingSettings::TOutput;
     using T = TKeyingSettings::TSidetone;
-    m_outputGroup->button(s.Output == O::Lpt ? 0 : s.Output == O::Serial ? 1 : 2)->setChecked(true);
+    m_outputGroup->button(s.Output == O::Lpt ? 0 : s.Output == O::Serial ? 1 : s.Output == O::Radio ? 2 : 3)->setChecked(true);
     const int known = cbSerialPort->findText(s.SerialPort);
     if (known >= 0) cbSerialPort->setCurrentIndex(known);
     else cbSerialPort->setEditText(s.SerialPort);
     cbKeyLine->setCurrentIndex(s.KeyLine == TSerialLine::Dtr ? 0 : 1);
-    cbPttLine->setCurrentIndex(!s.PttLine ? 0 : *s.PttLine == TSerialLine::Dtr ? 1 : 2);
+    cbPttLine->setCurrentIndex(s.PttLine ? (*s.PttLine == TSerialLine::Dtr ? 1 : 2) : s.PttCat ? 3 : 0);
     cbPttCw->setChecked(s.Ptt.ForCw);
     edPttLead->setValue(s.Ptt.LeadMs);
     edPttTail->setValue(s.Ptt.TailMs);
@@ -383,11 +424,12 @@ void TSetupFrm::SaveKeying(TKeyingSettings& s) const
     using O = TKeyingSettings::TOutput;
     using T = TKeyingSettings::TSidetone;
     const int output = OutputIndex();
-    s.Output = output == 1 ? O::Serial : output == 2 ? O::None : O::Lpt;
+    s.Output = output == 1 ? O::Serial : output == 2 ? O::Radio : output == 3 ? O::None : O::Lpt;
     s.SerialPort = SerialPort();
     s.KeyLine = cbKeyLine->currentIndex() == 1 ? TSerialLine::Rts : TSerialLine::Dtr;
     const int ptt = cbPttLine->currentIndex();
     s.PttLine = ptt == 1 ? std::optional(TSerialLine::Dtr) : ptt == 2 ? std::optional(TSerialLine::Rts) : std::nullopt;
+    s.PttCat = ptt == 3;
     // One line cannot key and give PTT.
     if (s.Output == O::Serial && s.PttLine == s.KeyLine) s.PttLine.reset();
     s.Ptt.ForCw = cbPttCw->isChecked();
@@ -396,6 +438,43 @@ void TSetupFrm::SaveKeying(TKeyingSettings& s) const
     const int tone = SidetoneIndex();
     s.Sidetone = tone == 1 ? T::SoundCard : tone == 2 ? T::None : T::Speaker;
     s.Loaded = true;  // set by the operator: the settings file gets them
+}
+
+void TSetupFrm::UpdateRadioControls()
+{
+    // Only what the chosen link uses can be set.
+    const int link = cbRadioLink->currentIndex();
+    edRadioModel->setEnabled(link == 1);
+    cbRadioDevice->setEnabled(link == 1);
+    cbRadioBaud->setEnabled(link == 1);
+    edRadioHost->setEnabled(link == 2);
+    edRadioPort->setEnabled(link == 2);
+}
+
+void TSetupFrm::LoadRadio(const RadioSettings& s)
+{
+    cbRadioLink->setCurrentIndex(s.link == RadioLinkKind::Hamlib ? 1 : s.link == RadioLinkKind::Rigctld ? 2 : 0);
+    edRadioModel->setValue(s.model);
+    const int known = cbRadioDevice->findText(s.device);
+    if (known >= 0) cbRadioDevice->setCurrentIndex(known);
+    else cbRadioDevice->setEditText(s.device);
+    if (s.baud > 0) cbRadioBaud->setEditText(QString::number(s.baud));
+    else cbRadioBaud->setCurrentIndex(0);
+    edRadioHost->setText(s.host);
+    edRadioPort->setValue(std::clamp(s.port, 1, 65535));
+    UpdateRadioControls();
+}
+
+void TSetupFrm::SaveRadio(RadioSettings& s) const
+{
+    const int link = cbRadioLink->currentIndex();
+    s.link = link == 1 ? RadioLinkKind::Hamlib : link == 2 ? RadioLinkKind::Rigctld : RadioLinkKind::None;
+    s.model = edRadioModel->ReadValue();
+    s.device = cbRadioDevice->currentText().trimmed();
+    s.baud = std::max(0, cbRadioBaud->currentText().trimmed().toInt());  // "privzeta": the rig's own
+    const QString host = edRadioHost->text().trimmed();
+    s.host = host.isEmpty() ? RadioSettings{}.host : host;
+    s.port = edRadioPort->ReadValue();
 }
 
 void TSetupFrm::showEvent(QShowEvent* event)
@@ -415,16 +494,23 @@ bool ShowSetup(TCwKeyer& keyer, QWidget* parent)
 
 bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, QWidget* parent)
 {
+    return ShowSetup(keyer, keying, nullptr, parent);
+}
+
+bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, RadioSettings* radio, QWidget* parent)
+{
     const QPointer<TCwKeyer> alive(&keyer);
     QPointer<TSetupFrm> dlg = new TSetupFrm(parent);
     dlg->LoadFrom(keyer);
     dlg->LoadKeying(keying ? *keying : TKeyingSettings{}, keyer.RealTime());
+    dlg->LoadRadio(radio ? *radio : RadioSettings{});
     const int result = dlg->exec();
     // Only "OK" takes the values over; the keyer may have gone meanwhile.
     const bool take = dlg && alive && result == QDialog::Accepted;
     if (take) {
         dlg->SaveTo(keyer);
         if (keying) dlg->SaveKeying(*keying);
+        if (radio) dlg->SaveRadio(*radio);
     }
     delete dlg.data();
     return take;

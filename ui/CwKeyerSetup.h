@@ -1,11 +1,12 @@
 #pragma once
 // The keyer settings dialog: tone, speaker, the three speeds, the parallel
-// port, the eight memories, and the outputs (where the keyer keys, PTT, the
-// sidetone). ShowSetup fills it from the keyer and takes the values back only
+// port, the eight memories, the outputs (where the keyer keys, PTT, the
+// sidetone) and the link to the radio. ShowSetup fills it from the keyer and takes the values back only
 // when the operator confirms with "OK".
 
 #include "keyer/KeyingSettings.h"
 #include "keyer/SerialKeyOutput.h"
+#include "rig/RadioSettings.h"
 
 #include <QDialog>
 #include <QSpinBox>
@@ -70,6 +71,9 @@ public:
     // The page "Izhodi"; realTime: whether the keying thread has real-time scheduling.
     void LoadKeying(const TKeyingSettings& settings, bool realTime);
     void SaveKeying(TKeyingSettings& settings) const;
+    // The page "Radio".
+    void LoadRadio(const RadioSettings& settings);
+    void SaveRadio(RadioSettings& settings) const;
 
     // Page "Keyer"
     TNumberField* edTon = nullptr;
@@ -88,15 +92,22 @@ public:
     QLineEdit* edF8 = nullptr;
     QLineEdit* edF9 = nullptr;
     // Page "Izhodi"
-    QGroupBox* rgOutput = nullptr;  // "Paralelna vrata", "Serijska vrata", "Brez"
+    QGroupBox* rgOutput = nullptr;  // "Paralelna vrata", "Serijska vrata", "Radio", "Brez"
     QComboBox* cbSerialPort = nullptr;
     QComboBox* cbKeyLine = nullptr;  // "DTR", "RTS"
-    QComboBox* cbPttLine = nullptr;  // "brez", "DTR", "RTS"
+    QComboBox* cbPttLine = nullptr;  // "brez", "DTR", "RTS", "CAT"
     QCheckBox* cbPttCw = nullptr;
     TNumberField* edPttLead = nullptr;
     TNumberField* edPttTail = nullptr;
     QGroupBox* rgSidetone = nullptr;  // "PC zvočnik", "Zvočna kartica", "Brez"
     QLabel* lblRealTime = nullptr;
+    // Page "Radio"
+    QComboBox* cbRadioLink = nullptr;  // "brez", "Hamlib", "rigctld"
+    TNumberField* edRadioModel = nullptr;
+    QComboBox* cbRadioDevice = nullptr;
+    QComboBox* cbRadioBaud = nullptr;  // "privzeta", then the usual rates; others can be typed
+    QLineEdit* edRadioHost = nullptr;
+    TNumberField* edRadioPort = nullptr;
 
     QTabWidget* Pages = nullptr;
     QPushButton* OKBtn = nullptr;
@@ -110,7 +121,7 @@ public:
     void SetLptIndex(int index);
     // The memory field of slot 1..8.
     QLineEdit* MemoryField(int slot) const;
-    // The choices of rgOutput and rgSidetone (0..2, in the order listed).
+    // The choices of rgOutput (0..3) and rgSidetone (0..2), in the order listed.
     int OutputIndex() const;
     int SidetoneIndex() const;
     // The serial port chosen or typed in.
@@ -121,6 +132,7 @@ protected:
 
 private:
     void UpdateOutputControls();
+    void UpdateRadioControls();
 
     QButtonGroup* m_lptGroup = nullptr;
     QButtonGroup* m_outputGroup = nullptr;
@@ -135,5 +147,6 @@ private:
 // they were. Returns whether the values were taken over.
 bool ShowSetup(TCwKeyer& keyer, QWidget* parent = nullptr);
 bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, QWidget* parent);
+bool ShowSetup(TCwKeyer& keyer, TKeyingSettings* keying, RadioSettings* radio, QWidget* parent);
 
 }  // namespace zox

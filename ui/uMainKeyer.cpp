@@ -13,6 +13,7 @@
 #include "keyer/audio/SoundCardSidetone.h"
 #include "keyer/audio/VoiceExchange.h"
 #include "keyer/audio/WavSound.h"
+#include "rig/RadioKeyOutput.h"
 #include "ui/CwKeyerSetup.h"
 #include "ui/MemoryEdit.h"
 #include "ui/SendIndicator.h"
@@ -192,11 +193,13 @@ void TMainFrm::ShowKeyerSetup()
     if (!Keyer) return;
     const QPointer<TCwKeyer> keyer(Keyer);
     TKeyingSettings keying = KeyingSettings;
-    const bool taken = ShowSetup(*Keyer, &keying, this);
+    RadioSettings radio = RadioConfig;
+    const bool taken = ShowSetup(*Keyer, &keying, &radio, this);
     if (!keyer || keyer != Keyer) return;  // switched off while the dialog was open
     RefreshKeyerFields();
     KeyerSettings.TakeFrom(*Keyer);
     if (!taken) return;
+    if (radio != RadioConfig) SetRadioSettings(radio);  // linked anew
     const bool newOutput = !SameOutputs(keying, KeyingSettings);
     KeyingSettings = keying;
     Keyer->SetPttTiming(KeyingSettings.Ptt);
@@ -209,7 +212,10 @@ std::unique_ptr<TKeyOutput> TMainFrm::MakeKeyOutput()
     KeyerPlatform& clock = KeyerPlatformForTests ? *KeyerPlatformForTests : RealClock();
     auto output = BuildKeyOutput(
         KeyingSettings, SerialIoForTests ? *SerialIoForTests : SystemSerialIo(),
-        [&clock] { return std::make_unique<TSoundCardSidetone>(clock); }, problems);
+        [&clock] { return std::make_unique<TSoundCardSidetone>(clock); }, problems,
+        [this](bool keysCw, bool ptt) { return std::make_unique<TRadioKeyOutput>(RadioPort, keysCw, ptt); });
+    if (KeyingSettings.UsesRadio() && RadioConfig.link == RadioLinkKind::None)
+        problems << QStringLiteral("Radio ni povezan (Nastavitve, stran Radio): tipkanje in PTT prek radia ne delujeta.");
     // Keying goes on without what failed; the operator is told once.
     if (!problems.isEmpty()) statusBar()->showMessage(problems.join(u' '));
     return output;

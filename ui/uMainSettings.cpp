@@ -51,6 +51,7 @@ void TMainFrm::RestoreSettings()
         // The program's own keys.
         UtcMode = ReadUtcMode(ini);
         ReadUserInfo(ini, UserInfo);
+        RestoreRadioKeys(ini);  // before the keyer's outputs, which may use the radio
         RestoreKeyerKeys(ini);
         const QString active = ini.ReadString(S, "ActiveControl", QString());
         if (!active.isEmpty())
@@ -82,6 +83,7 @@ void TMainFrm::SaveSettings(bool quiet)
         WriteUserInfo(ini, UserInfo);
         ini.WriteString(S, "Keyer Enabled", Keyer1->isChecked() ? "1" : "0");
         SaveKeyerKeys(ini);
+        SaveRadioKeys(ini);
         ini.UpdateFile();
     };
     if (!quiet) {

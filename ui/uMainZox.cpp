@@ -544,7 +544,10 @@ void TMainFrm::buildEntryPanel()
     QWidget::setTabOrder(Button1, Button2);
     QWidget::setTabOrder(Button2, edRstR);
 
-    connect(cbMode, &QComboBox::activated, this, [this](int i) { cbModeChange(i); });
+    connect(cbMode, &QComboBox::activated, this, [this](int i) {
+        cbModeChange(i);
+        ModeToRadio();  // the operator's choice, not a stored QSO's mode being shown
+    });
     connect(cbBand, &QComboBox::activated, this, [this](int i) { cbBandChange(i); });
     connect(edCall, &QLineEdit::textChanged, this, [this](const QString& t) { edCallChange(t); });
     connect(edHisMulti, &QLineEdit::textChanged, this, [this](const QString& t) { edHisMultiChange(t); });
@@ -669,6 +672,7 @@ void TMainFrm::showEvent(QShowEvent* e)
     m_shown = true;
     RestoreSettings();
     FormShow();
+    StartRadio();
 }
 
 void TMainFrm::FormShow()
@@ -713,6 +717,7 @@ void TMainFrm::FormClose()
 {
     if (Session.IsOpen()) Guarded([this] { Session.Close(); });
     if (KeyerOn) KeyerDisable();
+    StopRadio(1500);  // PTT released and CW stopped on the radio too
 }
 
 // ---------------------------------------------------------------- information line
@@ -963,11 +968,13 @@ void TMainFrm::Save()
         break;
     }
     ClearEntry();
+    if (outcome == SaveOutcome::Corrected) ModeFromRadioAgain();  // the stored QSO's mode gives way to the radio's
     ShowFigures();
 }
 
 void TMainFrm::ClearEntry()
 {
+    const bool corrected = Session.Correcting();
     edUtc->clear();
     m_settingCall = true;
     edCall->clear();
@@ -983,6 +990,7 @@ void TMainFrm::ClearEntry()
     Session.EndCorrection();
     m_lineRefused = false;
     ShowQsoCount();
+    if (corrected) ModeFromRadioAgain();  // a correction given up: the same
 }
 
 void TMainFrm::Clear()

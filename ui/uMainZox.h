@@ -5,6 +5,9 @@
 #include "keyer/KeyerSettings.h"
 #include "keyer/KeyingSettings.h"
 #include "log/ContestSession.h"
+#include "rig/RadioFollow.h"
+#include "rig/RadioPort.h"
+#include "rig/RadioSettings.h"
 #include "ui/base/TableModel.h"
 
 #include <QMainWindow>
@@ -110,6 +113,17 @@ public:
     // Stops a message being keyed or spoken; false when none was.
     bool StopSending();
     void PlayVoiceExchange();  // F1 in SSB
+
+    // The radio (uMainRadio.cpp): its mode becomes the program's, the
+    // program's its; its state at the right of the status bar.
+    RadioSettings RadioConfig;      // [Radio] in the settings file
+    RadioLink* Radio = nullptr;     // none while the link is "none"
+    // The radio as the keyer's output reaches it, whichever link is open.
+    const std::shared_ptr<TRadioPort> RadioPort = std::make_shared<TRadioPort>();
+    QLabel* RadioLabel = nullptr;
+    void StartRadio();              // a new link from RadioConfig
+    void StopRadio(int waitMs = 0); // waits for the radio thread at most waitMs
+    void SetRadioSettings(const RadioSettings& settings);  // kept, and the link made anew
 
     // Browsing and correcting.
     void EditQso();
@@ -268,6 +282,13 @@ private:
 
     void RestoreKeyerKeys(const class IniFile& ini);
     void SaveKeyerKeys(class IniFile& ini);
+    void RestoreRadioKeys(const class IniFile& ini);
+    void SaveRadioKeys(class IniFile& ini);
+    void RadioReport(const RadioStatus& status);
+    void ShowRadioText(const QString& text, bool warning);
+    void ModeFromRadio(int index);
+    void ModeFromRadioAgain();
+    void ModeToRadio();
     void RestoreClockProperties(const class IniFile& ini);
     void SaveClockProperties(class IniFile& ini);
 
@@ -281,6 +302,9 @@ private:
     bool m_writingRow = false;  // a grid row being written as the operator leaves it  // the line holds a contact the log could not store
     bool m_placementRestored = false;  // the settings held the window's placement
     bool m_clockRestored = false;      // and the clock's position
+    ModeFollower m_radioMode;
+    bool m_radioSettingsChanged = false;   // [Radio] is written only when changed here
+    QString m_radioNote;                   // what was wrong with [Radio] in the settings file
 };
 
 }  // namespace zox

@@ -1,7 +1,9 @@
 // Save through the real window (offscreen), on an empty log and on a
 // 100,000-QSO log, each commit on disk; and opening the big log with its recounts.
+#include "RigctldSupport.h"
 #include "app/uGlob.h"
 #include "common/LogGenerator.h"
+#include "rig/HamlibLink.h"
 #include "ui/base/ScriptedDialogs.h"
 #include "ui/uMainZox.h"
 
@@ -16,6 +18,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QAction>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QThread>
 
 using namespace zox;
 
@@ -71,6 +76,72 @@ void BM_Save_EmptyLog(benchmark::State& st)
 }
 
 void BM_Save_BigLog(benchmark::State& st) { saveLoop(st, root->filePath("prog/Data/big.DAT")); }
+
+// The same with the radio linked through a rigctld that has stopped answering,
+// so that the radio thread is held inside one call all the while.
+void BM_Save_BigLog_RadioHung(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    test::Rigctld radio;
+    if (!radio.Start()) {
+        st.SkipWithError("rigctld did not start");
+        return;
+    }
+    RadioSettings s;
+    s.link = RadioLinkKind::Rigctld;
+    s.port = radio.Port();
+    s.timeoutMs = 600000;
+    w.SetRadioSettings(s);
+    auto* link = qobject_cast<HamlibLink*>(w.Radio);
+    auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    };
+    const bool linked = waitFor([&] {
+        return w.RadioLabel && (w.RadioLabel->text().startsWith("Radio: ") || w.RadioLabel->text().startsWith("Radio je na "));
+    });
+    radio.Pause();
+    QThread::msleep(2 * HamlibLink::kPollMs);
+    const bool held = linked && waitFor([&] { return link->Calls().begun > link->Calls().ended; });
+    const HamlibLink::CallCounts before = link->Calls();
+    saveLoop(st, root->filePath("prog/Data/big.DAT"));
+    // 1 when the radio thread was in the same call from the first Save to the last.
+    st.counters["radio_held"] = held && link->Calls().ended == before.ended ? 1 : 0;
+    radio.Resume();
+    w.SetRadioSettings(RadioSettings{});
+}
+
+// The same with the rigctld gone (stopped): the link has said so and looks
+// for it again every few seconds while the contacts are saved.
+void BM_Save_BigLog_RadioLost(benchmark::State& st)
+{
+    TMainFrm& w = window();
+    test::Rigctld radio;
+    if (!radio.Start()) {
+        st.SkipWithError("rigctld did not start");
+        return;
+    }
+    RadioSettings s;
+    s.link = RadioLinkKind::Rigctld;
+    s.port = radio.Port();
+    w.SetRadioSettings(s);
+    auto waitFor = [](const std::function<bool()>& done) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return done();
+    };
+    const bool linked = waitFor([&] { return w.RadioLabel && w.RadioLabel->text().startsWith("Radio"); }) &&
+                        waitFor([&] { return !w.RadioLabel->text().startsWith("Povezovanje"); });
+    radio.Stop();
+    const bool lost = linked && waitFor([&] { return w.RadioLabel->text().startsWith("Radio ni dosegljiv"); });
+    saveLoop(st, root->filePath("prog/Data/big.DAT"));
+    // 1 when the loss had been told before the first Save.
+    st.counters["radio_lost"] = lost ? 1 : 0;
+    w.SetRadioSettings(RadioSettings{});
+}
 
 // A QSO in the middle of the big log loaded with "Uredi zvezo", its call and
 // year number changed, saved: the QSO and those it affects are scored again.
@@ -160,6 +231,8 @@ void BM_StartupToIdle(benchmark::State& st)
 
 BENCHMARK(BM_Save_EmptyLog)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Save_BigLog)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_Save_BigLog_RadioHung)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(BM_Save_BigLog_RadioLost)->Unit(benchmark::kMillisecond)->Iterations(300);
 BENCHMARK(BM_Correction_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_Delete_BigLog)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_Recheck_BigLog)->Unit(benchmark::kMillisecond)->Iterations(5);

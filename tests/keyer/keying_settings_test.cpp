@@ -31,6 +31,7 @@ TEST(KeyingSettings, ReadWithTheirDefaults)
         std::optional<TSerialLine> ptt;
         TPttTiming timing;
         T sidetone;
+        bool pttCat = false;
     } cases[] = {
         {"nothing there", "", O::Lpt, "", TSerialLine::Dtr, std::nullopt, {false, 30, 100}, T::Speaker},
         {"serial, key on RTS, PTT on DTR",
@@ -49,6 +50,8 @@ TEST(KeyingSettings, ReadWithTheirDefaults)
          std::nullopt, {false, 30, 100}, T::Speaker},
         {"times held within 0 .. 2000 ms", "[Keying]\r\nPTT Lead=99999\r\n", O::Lpt, "", TSerialLine::Dtr,
          std::nullopt, {false, 2000, 100}, T::Speaker},
+        {"the radio's keyer, PTT through CAT", "[Keying]\r\nOutput=radio\r\nPTT Line=cat\r\nPTT CW=1\r\n", O::Radio, "",
+         TSerialLine::Dtr, std::nullopt, {true, 30, 100}, T::Speaker, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -58,6 +61,7 @@ TEST(KeyingSettings, ReadWithTheirDefaults)
         EXPECT_EQ(s.SerialPort, c.port);
         EXPECT_EQ(s.KeyLine, c.key);
         EXPECT_EQ(s.PttLine, c.ptt);
+        EXPECT_EQ(s.PttCat, c.pttCat);
         EXPECT_EQ(s.Ptt, c.timing);
         EXPECT_EQ(s.Sidetone, c.sidetone);
     }
@@ -87,6 +91,55 @@ TEST(KeyingSettings, WrittenIntoTheirOwnSectionKeepingEverythingElse)
     TKeyingSettings back = ReadKeyingSettings(IniFile(tmp.path("Zox.ini")));
     s.Loaded = true;
     EXPECT_EQ(back, s);
+
+    // The radio's keyer and its PTT come back as they were written.
+    s.Output = O::Radio;
+    s.PttLine.reset();
+    s.PttCat = true;
+    {
+        IniFile ini(tmp.path("Zox.ini"));
+        WriteKeyingSettings(ini, s);
+        ini.UpdateFile();
+    }
+    EXPECT_TRUE(tmp.bytes("Zox.ini").contains("Output=radio\r\n"));
+    EXPECT_TRUE(tmp.bytes("Zox.ini").contains("PTT Line=CAT\r\n"));
+    EXPECT_EQ(ReadKeyingSettings(IniFile(tmp.path("Zox.ini"))), s);
+}
+
+// The radio is asked for what the settings want of it, and is said missing where there is none.
+TEST(KeyingOutput, TheRadioForItsKeyerOrItsPtt)
+{
+    const struct {
+        const char* name;
+        O output;
+        bool pttCat;
+        std::vector<std::pair<bool, bool>> asked;  // keysCw, ptt
+    } cases[] = {
+        {"neither", O::Lpt, false, {}},
+        {"the keyer", O::Radio, false, {{true, false}}},
+        {"PTT", O::Serial, true, {{false, true}}},
+        {"both", O::Radio, true, {{true, true}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TKeyingSettings s;
+        s.Output = c.output;
+        s.SerialPort = QStringLiteral("/nonexistent/ttyUSB9");
+        s.PttCat = c.pttCat;
+        s.Sidetone = T::None;
+        std::vector<std::pair<bool, bool>> asked;
+        QStringList problems;
+        auto out = BuildKeyOutput(s, SystemSerialIo(), {}, problems, [&](bool keysCw, bool ptt) {
+            asked.emplace_back(keysCw, ptt);
+            return std::make_unique<TRecordingKeyOutput>(ptt);
+        });
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(out->HasPtt(), c.pttCat);
+        if (c.asked.empty()) continue;
+        problems.clear();
+        BuildKeyOutput(s, SystemSerialIo(), {}, problems);
+        EXPECT_TRUE(problems.contains(QStringLiteral("Radio za tipkanje ali PTT ni na voljo.")));
+    }
 }
 
 // A serial port that is not there: the rest of the output is built, and the

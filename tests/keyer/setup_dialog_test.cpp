@@ -85,6 +85,14 @@ void ClickCaption(QAbstractButton* button)
     QTest::mouseClick(button, Qt::LeftButton, {}, onText);
 }
 
+// Chooses an item of a list as the operator does with the arrow keys.
+void Pick(QComboBox* combo, const QString& item)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < combo->count() && combo->currentText() != item; ++i) QTest::keyClick(combo, Qt::Key_Down);
+}
+
 void ShowPage(TSetupFrm* frm, int index)
 {
     QTabBar* bar = frm->Pages->tabBar();
@@ -112,6 +120,10 @@ private slots:
     void outputsTakenOverOnOk();
     void outputsKeptOtherwise();
     void saysWhetherRealTimeSchedulingIsOn();
+    void radioPage();
+    void radioTakenOverOnOk_data();
+    void radioTakenOverOnOk();
+    void radioKeptOtherwise();
 
 private:
     TVirtualKeyerPlatform clock;
@@ -145,10 +157,11 @@ void SetupDialogTest::hasItsPagesAndControls()
 {
     TSetupFrm frm;
     QCOMPARE(frm.windowTitle(), QStringLiteral("SetupFrm"));
-    QCOMPARE(frm.Pages->count(), 3);
+    QCOMPARE(frm.Pages->count(), 4);
     QCOMPARE(frm.Pages->tabText(0), QStringLiteral("Keyer"));
     QCOMPARE(frm.Pages->tabText(1), QStringLiteral("Memories"));
     QCOMPARE(frm.Pages->tabText(2), QStringLiteral("Izhodi"));
+    QCOMPARE(frm.Pages->tabText(3), QStringLiteral("Radio"));
 
     const struct {
         QSpinBox* field;
@@ -381,7 +394,7 @@ void SetupDialogTest::outputsPage()
 {
     TSetupFrm frm;
     QCOMPARE(frm.rgOutput->title(), QStringLiteral("Tipkanje oddajnika"));
-    QCOMPARE(Captions(frm.rgOutput), (QStringList{"Paralelna vrata", "Serijska vrata", "Brez"}));
+    QCOMPARE(Captions(frm.rgOutput), (QStringList{"Paralelna vrata", "Serijska vrata", "Radio", "Brez"}));
     QVERIFY(Choice(frm.rgOutput, "Paralelna vrata")->isChecked());
     QCOMPARE(frm.rgSidetone->title(), QStringLiteral("Kontrolni ton"));
     QCOMPARE(Captions(frm.rgSidetone), (QStringList{QString::fromUtf8("PC zvočnik"), QString::fromUtf8("Zvočna kartica"), "Brez"}));
@@ -390,7 +403,7 @@ void SetupDialogTest::outputsPage()
     QCOMPARE(frm.cbSerialPort->itemData(0, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyUSB0"));
     QVERIFY(frm.cbSerialPort->isEditable());
     QCOMPARE(Items(frm.cbKeyLine), (QStringList{"DTR", "RTS"}));
-    QCOMPARE(Items(frm.cbPttLine), (QStringList{"brez", "DTR", "RTS"}));
+    QCOMPARE(Items(frm.cbPttLine), (QStringList{"brez", "DTR", "RTS", "CAT"}));
     QCOMPARE(frm.cbPttCw->text(), QStringLiteral("PTT tudi pri CW"));
     const struct {
         QWidget* field;
@@ -436,6 +449,13 @@ void SetupDialogTest::outputsPage()
     ClickCaption(Choice(frm.rgOutput, "Paralelna vrata"));
     QVERIFY(frm.cbSerialPort->isEnabled());
     QVERIFY(!frm.cbKeyLine->isEnabled());
+    // The radio's keyer with PTT through CAT: no serial port, the PTT times.
+    ClickCaption(Choice(frm.rgOutput, "Radio"));
+    frm.cbPttLine->setCurrentIndex(3);
+    QVERIFY(!frm.cbSerialPort->isEnabled());
+    QVERIFY(!frm.cbKeyLine->isEnabled());
+    QVERIFY(frm.cbPttCw->isEnabled());
+    QVERIFY(frm.edPttLead->isEnabled());
 }
 
 void SetupDialogTest::outputsTakenOverOnOk_data()
@@ -459,6 +479,8 @@ void SetupDialogTest::outputsTakenOverOnOk_data()
         << "Paralelna vrata" << 1 << 0 << 2 << "30" << "100" << QString::fromUtf8("PC zvočnik")
         << "lpt /dev/ttyS0 DTR RTS cw 30 100 speaker";
     QTest::newRow("none") << "Brez" << 1 << 0 << 0 << "30" << "100" << "Brez" << "none /dev/ttyS0 DTR none - 30 100 none";
+    QTest::newRow("the radio's keyer, PTT through CAT")
+        << "Radio" << 1 << 0 << 3 << "50" << "150" << "Brez" << "radio /dev/ttyS0 DTR CAT cw 50 150 none";
 }
 
 namespace {
@@ -467,10 +489,13 @@ QString Describe(const TKeyingSettings& s)
 {
     using O = TKeyingSettings::TOutput;
     using T = TKeyingSettings::TSidetone;
-    return QStringList{s.Output == O::Lpt ? "lpt" : s.Output == O::Serial ? "serial" : "none",
+    return QStringList{s.Output == O::Lpt      ? "lpt"
+                       : s.Output == O::Serial ? "serial"
+                       : s.Output == O::Radio  ? "radio"
+                                               : "none",
                        s.SerialPort,
                        SerialLineName(s.KeyLine),
-                       s.PttLine ? SerialLineName(*s.PttLine) : "none",
+                       s.PttLine ? SerialLineName(*s.PttLine) : s.PttCat ? "CAT" : "none",
                        s.Ptt.ForCw ? "cw" : "-",
                        QString::number(s.Ptt.LeadMs),
                        QString::number(s.Ptt.TailMs),
@@ -560,6 +585,127 @@ void SetupDialogTest::saysWhetherRealTimeSchedulingIsOn()
     });
     ShowSetup(*keyer, nullptr);
     QVERIFY(shown);
+}
+
+void SetupDialogTest::radioPage()
+{
+    TSetupFrm frm;
+    QCOMPARE(Items(frm.cbRadioLink), (QStringList{"brez", "Hamlib", "rigctld"}));
+    QCOMPARE(frm.cbRadioLink->currentIndex(), 0);
+    const struct {
+        QWidget* field;
+        const char* label;
+    } labelled[] = {
+        {frm.cbRadioLink, "Povezava"},          {frm.edRadioModel, "Model (rigctl -l)"},
+        {frm.cbRadioDevice, "Serijska vrata"},  {frm.cbRadioBaud, "Hitrost (baud)"},
+        {frm.edRadioHost, "Strežnik rigctld"}, {frm.edRadioPort, "Vrata rigctld"},
+    };
+    for (const auto& l : labelled) QCOMPARE(LabelOf(&frm, l.field), QString::fromUtf8(l.label));
+    QCOMPARE(Items(frm.cbRadioDevice), (QStringList{"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0", "/dev/ttyS0"}));
+    QCOMPARE(frm.cbRadioBaud->currentText(), QStringLiteral("privzeta"));
+    QCOMPARE(frm.edRadioHost->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(frm.edRadioPort->value(), 4532);
+    QCOMPARE(frm.edRadioPort->minimum(), 1);
+    QCOMPARE(frm.edRadioPort->maximum(), 65535);
+
+    // Only what the link uses can be set.
+    frm.show();
+    ShowPage(&frm, 3);
+    const struct {
+        const char* link;
+        bool rig, daemon;
+    } states[] = {{"brez", false, false}, {"Hamlib", true, false}, {"rigctld", false, true}};
+    for (const auto& st : states) {
+        Pick(frm.cbRadioLink, st.link);
+        QCOMPARE(frm.cbRadioLink->currentText(), QString(st.link));
+        QCOMPARE(frm.edRadioModel->isEnabled(), st.rig);
+        QCOMPARE(frm.cbRadioDevice->isEnabled(), st.rig);
+        QCOMPARE(frm.cbRadioBaud->isEnabled(), st.rig);
+        QCOMPARE(frm.edRadioHost->isEnabled(), st.daemon);
+        QCOMPARE(frm.edRadioPort->isEnabled(), st.daemon);
+    }
+}
+
+void SetupDialogTest::radioTakenOverOnOk_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("baud");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("expected");  // link model device baud host port
+    QTest::newRow("a rig model on a serial port")
+        << "Hamlib" << "3073" << "/dev/ttyUSB1" << "19200" << "" << "" << "hamlib 3073 /dev/ttyUSB1 19200 127.0.0.1 4532";
+    QTest::newRow("the rig's own rate") << "Hamlib" << "1" << "" << "" << "" << "" << "hamlib 1  0 127.0.0.1 4532";
+    QTest::newRow("rigctld on another computer")
+        << "rigctld" << "" << "" << "" << "192.168.1.20" << "4533" << "rigctld 0  0 192.168.1.20 4533";
+    QTest::newRow("rigctld, host emptied, port out of range")
+        << "rigctld" << "" << "" << "" << " " << "99999" << "rigctld 0  0 127.0.0.1 65535";
+}
+
+namespace {
+
+QString Describe(const RadioSettings& s)
+{
+    return QStringList{LinkKindText(s.link), QString::number(s.model), s.device, QString::number(s.baud), s.host,
+                       QString::number(s.port)}
+        .join(' ');
+}
+
+}  // namespace
+
+void SetupDialogTest::radioTakenOverOnOk()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, model);
+    QFETCH(QString, device);
+    QFETCH(QString, baud);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QFETCH(QString, expected);
+    RadioSettings radio;
+    TKeyingSettings keying;
+    OnModal([&](QWidget* w) {
+        TSetupFrm* frm = Frm(w);
+        if (!frm) return;
+        ShowPage(frm, 3);
+        Pick(frm->cbRadioLink, link);
+        if (!model.isEmpty()) Type(frm->edRadioModel, model);
+        if (!device.isEmpty()) Type(frm->cbRadioDevice->lineEdit(), device);
+        if (!baud.isEmpty()) Type(frm->cbRadioBaud->lineEdit(), baud);
+        if (!host.isEmpty()) Type(frm->edRadioHost, host);
+        if (!port.isEmpty()) Type(frm->edRadioPort, port);
+        QTest::mouseClick(frm->OKBtn, Qt::LeftButton);
+    });
+    QVERIFY(ShowSetup(*keyer, &keying, &radio, nullptr));
+    QCOMPARE(Describe(radio), expected);
+}
+
+void SetupDialogTest::radioKeptOtherwise()
+{
+    RadioSettings radio;
+    radio.link = RadioLinkKind::Hamlib;
+    radio.model = 1035;
+    radio.device = QStringLiteral("/dev/ttyS0");
+    radio.baud = 4800;
+    const RadioSettings before = radio;
+    TKeyingSettings keying;
+    OnModal([&](QWidget* w) {
+        TSetupFrm* frm = Frm(w);
+        if (!frm) return;
+        ShowPage(frm, 3);
+        // Filled from the settings.
+        QCOMPARE(frm->cbRadioLink->currentText(), QStringLiteral("Hamlib"));
+        QCOMPARE(frm->edRadioModel->value(), 1035);
+        QCOMPARE(frm->cbRadioDevice->currentText(), QStringLiteral("/dev/ttyS0"));
+        QCOMPARE(frm->cbRadioBaud->currentText(), QStringLiteral("4800"));
+        Pick(frm->cbRadioLink, "rigctld");
+        Type(frm->edRadioPort, "5000");
+        QTest::mouseClick(frm->CancelBtn, Qt::LeftButton);
+    });
+    QVERIFY(!ShowSetup(*keyer, &keying, &radio, nullptr));
+    QVERIFY(radio == before);
 }
 
 QTEST_MAIN(SetupDialogTest)

@@ -3,8 +3,8 @@
 // lets the keyer's clock run (run()); at each step of it the keyer's queued
 // calls reach the window and OnProcessEvents stands in for the operator.
 #include "SerialTestSupport.h"
-#include "VoiceTestSupport.h"
 #include "WindowFixture.h"
+#include "WindowVoiceSupport.h"
 
 #include "keyer/CwKeyer.h"
 #include "ui/CwKeyerSetup.h"
@@ -75,21 +75,7 @@ struct Rig {
     }
 };
 
-// The window's player and voice sequence on a player that reports ends on
-// the test's timers.
-struct VoiceOutput {
-    TestTimers timers;
-    zox::test::EndReportingOutput output{timers};
-    void Install(TMainFrm& w)
-    {
-        delete w.Voice;
-        delete w.WS;
-        w.WS = new TWavSound(&output, &w);
-        w.WS->SetSoundLoop(false);
-        w.Voice = new TVoicePlayer(*w.WS, &w);
-        w.Voice->After = timers.Waiter();
-    }
-};
+using zox::test::VoiceOutput;
 
 QByteArray iniBytes(const Window& t)
 {
