@@ -15,6 +15,7 @@
 #include <cstdarg>
 #include <exception>
 #include <mutex>
+#include <set>
 #include <optional>
 #include <pthread.h>
 
@@ -32,6 +33,22 @@ std::mutex& HamlibMutex()
 
 int Silent(enum rig_debug_level_e, rig_ptr_t, const char*, va_list) { return 0; }
 
+// The models Hamlib knows, every backend loaded. Asked for a model it does
+// not know, Hamlib loads that model's backend again, and when the backend is
+// loaded already (the dummy's, say, after a rigctld link) it ends the
+// process; so a model is only given to Hamlib once it is known here.
+std::set<rig_model_t>& KnownModels()
+{
+    static std::set<rig_model_t> models;
+    return models;
+}
+
+int NoteModel(const struct rig_caps* caps, rig_ptr_t)
+{
+    KnownModels().insert(caps->rig_model);
+    return 1;  // go on
+}
+
 // Called on the user-interface thread before the first radio thread starts.
 void PrepareHamlib()
 {
@@ -40,6 +57,9 @@ void PrepareHamlib()
         // Hamlib's trace would go to the program's error output.
         rig_set_debug(RIG_DEBUG_NONE);
         rig_set_debug_callback(Silent, nullptr);
+        const std::lock_guard lock(HamlibMutex());
+        rig_load_all_backends();
+        rig_list_foreach(NoteModel, nullptr);
         // Opening a rig, Hamlib switches the process's LC_NUMERIC to "C" and
         // back, from the radio thread, restoring through a name the switch
         // has freed. Already "C", the switch changes nothing and frees
@@ -244,10 +264,12 @@ private:
         if (m_closing || m_rig) return;
         const rig_model_t model = m_settings.link == RadioLinkKind::Rigctld ? RIG_MODEL_NETRIGCTL : m_settings.model;
         RIG* rig = nullptr;
-        Call([&] {
-            rig = rig_init(model);
-            return RIG_OK;
-        });
+        if (KnownModels().count(model)) {
+            Call([&] {
+                rig = rig_init(model);
+                return RIG_OK;
+            });
+        }
         if (!rig) {
             // Only other settings can help: nothing to look for again.
             ReportFailure(QString("Hamlib ne pozna modela radia %1 !").arg(model));
@@ -355,9 +377,9 @@ private:
     }
 
     // The speed the radio's keyer can take nearest to the keyer's.
-    int KeyerWpm(int cpm) const
+    int KeyerWpm(int speed) const
     {
-        int wpm = WpmFromCpm(cpm);
+        int wpm = WpmFromKeyerSpeed(speed);
         const gran_t& g = m_rig->state.level_gran[rig_setting2idx(RIG_LEVEL_KEYSPD)];
         if (g.max.i > g.min.i) wpm = std::clamp(wpm, g.min.i, g.max.i);
         return wpm;
@@ -375,7 +397,7 @@ private:
             const MorseSection section = m_morse.takeFirst();
             const QString text = RadioMorseText(section.text);
             if (text.isEmpty()) continue;
-            const int wpm = KeyerWpm(section.cpm);
+            const int wpm = KeyerWpm(section.speed);
             if (wpm != m_keyspd) {
                 value_t v;
                 v.i = wpm;

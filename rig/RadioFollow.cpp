@@ -22,9 +22,12 @@ bool InContestBand(qint64 frequencyHz)
 }
 
 namespace {
+// To the hertz where it matters: 3499,999 kHz must not read as the band edge.
 QString KHz(qint64 hz)
 {
-    return QString::number(hz / 1000.0, 'f', 1).replace('.', ',') + " kHz";
+    QString text = QString::number(hz / 1000) + ',' + QString::number(hz % 1000).rightJustified(3, '0');
+    while (text.endsWith('0') && text.indexOf(',') < text.size() - 2) text.chop(1);
+    return text + " kHz";
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "rig/RadioKeyOutput.h"
 
 #include <mutex>
+#include <stdexcept>
 
 namespace zox {
 
@@ -8,6 +9,7 @@ struct TRadioKeyOutput::TState {
     std::mutex lock;
     quint64 send = 0;             // the text now with the radio; a later one makes earlier ends stale
     std::optional<bool> ended = true;
+    bool failed = false;          // the radio could not take it (no link, an error)
 };
 
 TRadioKeyOutput::TRadioKeyOutput(std::shared_ptr<TRadioPort> port, bool keysCw, bool ptt)
@@ -37,13 +39,20 @@ void TRadioKeyOutput::KeyText(const std::vector<TTextSection>& sections)
     }
     m_port->SendMorse(morse, [state = m_state, send](MorseEnd end) {
         const std::lock_guard lock(state->lock);
-        if (state->send == send) state->ended = end == MorseEnd::Sent;
+        if (state->send != send) return;
+        state->ended = end == MorseEnd::Sent;
+        state->failed = end == MorseEnd::Failed;
     });
 }
 
 std::optional<bool> TRadioKeyOutput::TextEnded()
 {
     const std::lock_guard lock(m_state->lock);
+    if (m_state->failed) {
+        // As a failing device: the keyer ends the send and says so.
+        m_state->failed = false;
+        throw std::runtime_error("Radio ni oddal besedila (ni povezave z njim) !");
+    }
     return m_state->ended;
 }
 
@@ -53,6 +62,7 @@ void TRadioKeyOutput::StopText()
         const std::lock_guard lock(m_state->lock);
         ++m_state->send;  // whatever the radio says of it now comes too late
         m_state->ended = false;
+        m_state->failed = false;
     }
     m_port->StopMorse();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The radio as a keying output: PTT through its CAT command, and CW from its
 // own keyer, which is given each send's text with its speed sections (the
-// keyer's speed number, characters per minute, becomes words per minute
-// there). The radio sounds its own sidetone.
+// keyer's speed number becomes words per minute there, at the same pace).
+// The radio sounds its own sidetone. A text the radio could not take ends
+// its send as a failing device does, with a message.
 //
 // Threads: made on the user-interface thread, used on the keying thread like
 // every output. It reaches the radio through a TRadioPort and never waits

@@ -41,10 +41,10 @@ struct RadioStatus {
     bool operator==(const RadioStatus&) const = default;
 };
 
-// A run of CW text at one speed (the keyer's speed number, characters per minute).
+// A run of CW text at one speed (the keyer's speed number).
 struct MorseSection {
     QString text;
-    int cpm = 0;
+    int speed = 0;
 };
 
 enum class MorseEnd { Sent, Stopped, Failed };

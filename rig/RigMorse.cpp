@@ -76,9 +76,10 @@ int UnitsOf(const char* code)
 
 }  // namespace
 
-int WpmFromCpm(int cpm)
+int WpmFromKeyerSpeed(int speed)
 {
-    return std::max(1, int(std::lround(cpm / 5.0)));
+    const int dotMs = 5500 / std::max(1, speed);
+    return std::max(1, int(std::lround(1200.0 / dotMs)));
 }
 
 QString RadioMorseText(const QString& text)

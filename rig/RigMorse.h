@@ -6,8 +6,9 @@
 
 namespace zox {
 
-// The keyer's speed number counts characters per minute; a word is five.
-int WpmFromCpm(int cpm);
+// The keyer's speed number as words per minute: the radio keys at the
+// program's own keyer's pace, a dot of 5500 div speed ms, a word of 50 dots.
+int WpmFromKeyerSpeed(int speed);
 
 // The text as it goes to a radio's keyer: upper case, and only the signs
 // radios know (letters, digits, the usual punctuation) and spaces.

@@ -7,10 +7,11 @@
 
 using namespace zox;
 
-TEST(RigMorse, KeyerSpeedIsCharactersPerMinute)
+TEST(RigMorse, TheRadioKeysAtTheKeyersOwnPace)
 {
-    const struct { int cpm, wpm; } cases[] = {{50, 10}, {60, 12}, {115, 23}, {118, 24}, {150, 30}, {255, 51}, {2, 1}};
-    for (const auto& c : cases) EXPECT_EQ(WpmFromCpm(c.cpm), c.wpm) << c.cpm;
+    // A dot of 5500 div speed ms; PARIS timing: a word is 50 dots, wpm = 1200 / dot.
+    const struct { int speed, wpm; } cases[] = {{50, 11}, {60, 13}, {115, 26}, {118, 26}, {150, 33}, {255, 57}, {2, 1}};
+    for (const auto& c : cases) EXPECT_EQ(WpmFromKeyerSpeed(c.speed), c.wpm) << c.speed;
 }
 
 TEST(RigMorse, NominalLengthInStandardTiming)
@@ -94,6 +95,11 @@ TEST(RadioStatusText, ContestBandAndWarning)
     EXPECT_EQ(RadioStatusText(s), QString("Radio: 3550,5 kHz CW"));
     s.frequencyHz = 7030000;
     EXPECT_EQ(RadioStatusText(s), QString::fromUtf8("Radio je na 7030,0 kHz, zunaj pasu 3500–3800 kHz !"));
+    // Just outside the band: never shown as its edge.
+    s.frequencyHz = 3499999;
+    EXPECT_EQ(RadioStatusText(s), QString::fromUtf8("Radio je na 3499,999 kHz, zunaj pasu 3500–3800 kHz !"));
+    s.frequencyHz = 3800010;
+    EXPECT_EQ(RadioStatusText(s), QString::fromUtf8("Radio je na 3800,01 kHz, zunaj pasu 3500–3800 kHz !"));
     s.frequencyHz = 0;  // a radio that does not tell its frequency gives no warning
     EXPECT_EQ(RadioStatusText(s), QString("Radio CW"));
 }

@@ -238,18 +238,18 @@ private slots:
         QTRY_COMPARE(ptt.size(), 2);
         QCOMPARE(radio.Ptt(), QString("0"));
 
-        // Two speeds: 115 and 150 characters a minute are 23 and 30 words.
+        // Two speeds: 115 and 150 are 26 and 33 words a minute, as the keyer keys them.
         QElapsedTimer clock;
         clock.start();
         const quint64 id = link->SendMorse({{"cq test ", 115}, {"S59ABC", 150}});
         QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 10000);
         QCOMPARE(done[0][0].value<quint64>(), id);
         QCOMPARE(done[0][1].value<MorseEnd>(), MorseEnd::Sent);
-        QVERIFY(clock.elapsed() >= NominalMorseMs("CQ TEST ", 23) + NominalMorseMs("S59ABC", 30));
-        QCOMPARE(radio.Rigctl({"l", "KEYSPD"}), QString("30"));
+        QVERIFY(clock.elapsed() >= NominalMorseMs("CQ TEST ", 26) + NominalMorseMs("S59ABC", 33));
+        QCOMPARE(radio.Rigctl({"l", "KEYSPD"}), QString("33"));
         const QByteArray log = radio.Log();
-        const qsizetype speed1 = log.indexOf("KEYSPD 23"), text1 = log.indexOf("CQ TEST");
-        const qsizetype speed2 = log.indexOf("KEYSPD 30"), text2 = log.indexOf("S59ABC");
+        const qsizetype speed1 = log.indexOf("KEYSPD 26"), text1 = log.indexOf("CQ TEST");
+        const qsizetype speed2 = log.indexOf("KEYSPD 33"), text2 = log.indexOf("S59ABC");
         QVERIFY(speed1 >= 0 && text1 > speed1 && speed2 > text1 && text2 > speed2);
         QCOMPARE(failures.size(), 0);
 
@@ -332,18 +332,18 @@ private slots:
         QCOMPARE(records(t.logPath()), 0);
         QTRY_COMPARE_WITH_TIMEOUT(records(t.logPath()), 1, 10000);
         const qint64 took = clock.elapsed();
-        // 115 and 150 characters a minute are 23 and 30 words.
-        const qint64 nominal = NominalMorseMs("Q1AAA ", 23) + NominalMorseMs("5NN", 30) + NominalMorseMs(" ", 23);
+        // 115 and 150 are 26 and 33 words a minute.
+        const qint64 nominal = NominalMorseMs("Q1AAA ", 26) + NominalMorseMs("5NN", 33) + NominalMorseMs(" ", 26);
         QVERIFY2(took >= nominal, qPrintable(QString("saved %1 ms after F2, nominal %2 ms").arg(took).arg(nominal)));
         QVERIFY(!t.w->SendIndicator->Sending());
         QCOMPARE(t.w->edCall->text(), QString());
         qInfo("saved %lld ms after F2; the text's nominal length %lld ms", took, nominal);
         const QByteArray log = radio.Log();
-        const qsizetype speed1 = log.indexOf("KEYSPD 23"), text1 = log.indexOf("Q1AAA ");
-        const qsizetype speed2 = log.indexOf("KEYSPD 30"), text2 = log.indexOf("5NN");
-        const qsizetype speed3 = log.indexOf("KEYSPD 23", text2);
+        const qsizetype speed1 = log.indexOf("KEYSPD 26"), text1 = log.indexOf("Q1AAA ");
+        const qsizetype speed2 = log.indexOf("KEYSPD 33"), text2 = log.indexOf("5NN");
+        const qsizetype speed3 = log.indexOf("KEYSPD 26", text2);
         QVERIFY2(speed1 >= 0 && text1 > speed1 && speed2 > text1 && text2 > speed2 && speed3 > text2, log.right(3000).constData());
-        QCOMPARE(radio.Rigctl({"l", "KEYSPD"}), QString("23"));
+        QCOMPARE(radio.Rigctl({"l", "KEYSPD"}), QString("26"));
 
         // "Počisti" during a long one: the radio's keyer is stopped, the line cleared.
         t.w->Keyer->Memory()[3] = "CQ CQ CQ TEST TEST TEST";
