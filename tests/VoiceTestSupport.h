@@ -91,6 +91,8 @@ struct EndReportingOutput final : TWavOutput {
         return true;
     }
     void Stop() override { playing = 0; }
+    bool CanPlay() const override { return device; }
+    bool device = true;  // false: as a computer with no sound device
 
     TestTimers& timers;
     bool reportsEnd = true;

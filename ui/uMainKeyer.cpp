@@ -289,6 +289,11 @@ void TMainFrm::PlayVoiceExchange()
                                           : QStringLiteral("Lastni množitelj ni dvomestno število !"));
         return;
     }
+    // Without a sound device PTT would key a silent transmitter.
+    if (!WS->CanPlay()) {
+        InfoLabel->setText(QStringLiteral("Ni zvočne naprave: glasovno sporočilo ni oddano !"));
+        return;
+    }
     // One message at a time: this one replaces whatever is being sent.
     Voice->Stop();
     if (Keyer && !Keyer->Stop()) Keyer->SetStop(true);

@@ -18,6 +18,11 @@ TQtWavOutput::~TQtWavOutput()
     if (m_player) m_player->stop();
 }
 
+bool TQtWavOutput::CanPlay() const
+{
+    return !QMediaDevices::audioOutputs().isEmpty();
+}
+
 bool TQtWavOutput::Play(const QString& path, bool loop)
 {
     Stop();

@@ -24,6 +24,8 @@ public:
     virtual bool Play(const QString& path, bool loop) = 0;
     // Stops the sound that is playing.
     virtual void Stop() = 0;
+    // There is a device to play on.
+    virtual bool CanPlay() const { return true; }
 
     // Called later, on the same thread, when a single play has reached the end
     // of its file. A player that cannot tell never calls it.
@@ -38,6 +40,7 @@ public:
     ~TQtWavOutput() override;
     bool Play(const QString& path, bool loop) override;
     void Stop() override;
+    bool CanPlay() const override;
     // The file started last; empty once stopped or when it could not be opened.
     QString CurrentFile() const { return m_current; }
 
@@ -59,6 +62,8 @@ public:
     void SetSoundFile(const QString& path);
     bool SoundLoop() const { return m_soundLoop; }
     void SetSoundLoop(bool loop) { m_soundLoop = loop; }
+    // There is a sound device to play on.
+    bool CanPlay() const { return m_output->CanPlay(); }
     // True while a looping sound plays; a single play leaves it false.
     bool Active() const { return m_active; }
     // True starts SoundFile (nothing without one); false stops a looping sound.

@@ -438,6 +438,22 @@ private slots:
         out.timers.Run();
         QVERIFY(out.output.started.empty());
         QCOMPARE(io.Lines(), 0);
+
+        // With no sound device the transmitter is not keyed for silence.
+        r.t.w->Keyer1->trigger();
+        QVERIFY(r.t.w->Keyer);
+        out.output.device = false;
+        io.Clear();
+        QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
+        r.clock.RunUntil(r.clock.Now() + 1000ms);
+        out.timers.Run();
+        QCOMPARE(r.t.w->InfoLabel->text(), QString("Ni zvočne naprave: glasovno sporočilo ni oddano !"));
+        QVERIFY(!r.t.w->SendIndicator->Sending());
+        QVERIFY(out.output.started.empty());
+        QCOMPARE(io.Lines(), 0);
+        QVERIFY(io.Calls().size() <= 2);  // the port opened and dropped, never raised
+        for (const auto& call : io.Calls()) QVERIFY2(call.find("raise") == std::string::npos, call.c_str());
+        r.t.w->KeyerDisable();  // its port goes before the fake it uses
     }
 
     void serialOutputChosenInTheDialogKeysAndGivesPttForVoice()
