@@ -36,6 +36,23 @@ std::optional<TSerialLine> SerialLineFromName(const QString& name)
 
 namespace {
 
+// What the system says of a device, in the program's language where it is common.
+QString DeviceErrorText(int error)
+{
+    switch (error) {
+    case ENOENT: return QStringLiteral("naprava ne obstaja");
+    case EACCES:
+    case EPERM: return QStringLiteral("ni dovoljenja (skupina dialout?)");
+    case EBUSY: return QStringLiteral("naprava je zasedena");
+    case ENODEV:
+    case ENXIO: return QStringLiteral("naprave ni več");
+    case EIO: return QStringLiteral("napaka naprave (je vmesnik izključen?)");
+    case ENOTTY:
+    case EINVAL: return QStringLiteral("naprava nima linij DTR in RTS");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
 #if defined(__unix__)
 
 constexpr int kDtr = TIOCM_DTR;
@@ -49,7 +66,7 @@ public:
     {
         // No controlling terminal; no wait for a carrier.
         const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) error = QString::fromLocal8Bit(std::strerror(errno));
+        if (fd < 0) error = DeviceErrorText(errno);
         return fd;
     }
     int Ioctl(int fd, unsigned long request, int* bits) override { return ::ioctl(fd, request, bits); }
@@ -119,7 +136,7 @@ bool TSerialKeyOutput::Open(const QString& path)
     // The system may have raised both lines on opening: down with them before anything else.
     int both = kDtr | kRts;
     if (m_io.Ioctl(fd, kLinesOff, &both) != 0) {
-        m_error = QStringLiteral("%1 niso serijska vrata (%2)").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        m_error = QStringLiteral("%1 niso serijska vrata (%2)").arg(path, DeviceErrorText(errno));
         m_io.Close(fd);
         return false;
     }
@@ -168,7 +185,7 @@ void TSerialKeyOutput::SetLine(std::optional<TSerialLine> line, bool on)
     m_fence.Leave();
     if (rc == 0) return;
     // The adapter was pulled out, say: let go of what can be let go, say so once.
-    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    const QString reason = DeviceErrorText(errno);
     m_failed = true;
     ReleaseLines();
     throw std::runtime_error(QStringLiteral("Serijska vrata %1: %2").arg(m_path, reason).toStdString());
