@@ -285,13 +285,12 @@ void TMainFrm::PlayVoiceExchange()
     const QStringList digits = VoiceExchangeDigits(year);
     if (digits.isEmpty()) {
         // A wrong exchange is worse than none.
-        InfoLabel->setText(year.isEmpty() ? QStringLiteral("Ni lastnega množitelja !")
-                                          : QStringLiteral("Lastni množitelj ni dvomestno število !"));
+        InfoLabel->setText(year.isEmpty() ? kInfoNoOwnYear : kInfoOwnYearNotTwoDigits);
         return;
     }
     // Without a sound device PTT would key a silent transmitter.
     if (!WS->CanPlay()) {
-        InfoLabel->setText(QStringLiteral("Ni zvočne naprave: glasovno sporočilo ni oddano !"));
+        InfoLabel->setText(kInfoNoSoundDevice);
         return;
     }
     // One message at a time: this one replaces whatever is being sent.

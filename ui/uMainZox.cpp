@@ -194,7 +194,7 @@ void TMainFrm::buildMenus()
     Urejanje->addSeparator();
     Multiplier2 = Urejanje->addAction("&Množitelji");
     Urejanje->addSeparator();
-    as1 = Urejanje->addMenu("Č&as");
+    as1 = Urejanje->addMenu("Ča&s");
     UtcCas = as1->addAction("&Utc");
     LokalCas = as1->addAction("&Lokalni čas");
     for (QAction* a : {UtcCas, LokalCas}) a->setCheckable(true);
@@ -1049,9 +1049,15 @@ void TMainFrm::EnterHisMulti()
 {
     // A contact being corrected keeps the year number it was stored with.
     if (Session.Correcting()) return;
-    edHisMulti->clear();
-    if (Session.IsOpen() && !edCall->text().isEmpty())
-        Guarded([this] { edHisMulti->setText(Session.LookupYear(edCall->text())); });
+    // Back in the field for the same call: what is there (the operator's
+    // correction of the list's year, say) stays.
+    const bool sameCall = edCall->text() == m_yearLookedUpFor && !edHisMulti->text().isEmpty();
+    if (!sameCall) {
+        edHisMulti->clear();
+        if (Session.IsOpen() && !edCall->text().isEmpty())
+            Guarded([this] { edHisMulti->setText(Session.LookupYear(edCall->text())); });
+        m_yearLookedUpFor = edCall->text();
+    }
     edHisMulti->setCursorPosition(edHisMulti->text().size());
     edHisMulti->deselect();
 }

@@ -60,6 +60,11 @@ public:
     explicit TMainFrm(QWidget* parent = nullptr);  // FormCreate
     ~TMainFrm() override;
 
+    // What the information line says when the spoken exchange cannot go out.
+    static inline const QString kInfoNoOwnYear = QStringLiteral("Ni lastnega množitelja !");
+    static inline const QString kInfoOwnYearNotTwoDigits = QStringLiteral("Lastni množitelj ni dvomesten !");
+    static inline const QString kInfoNoSoundDevice = QStringLiteral("Ni zvočne naprave !");
+
     // Main-window state.
     TCwKeyer* Keyer = nullptr;  // exists only while the keyer is on
     bool KeyerOn = false;
@@ -296,6 +301,7 @@ private:
     bool m_settingsSaved = false;
     QList<QWidget*> m_sizable;  // entry-panel controls that Ctrl + left click can move and size
     bool m_settingCall = false;
+    QString m_yearLookedUpFor;  // the call whose year number the field was last filled for
     int m_closedListener = 0;
     int m_qsoCount = 0;  // the count last read
     bool m_lineRefused = false;

@@ -85,6 +85,11 @@ private slots:
         QTest::qWait(50);
         const QStringList problems = ClippedTexts(t.w.get());
         QVERIFY2(problems.isEmpty(), qPrintable(Report(problems)));
+        // The keyer's words on the information line.
+        for (const QString& info : {TMainFrm::kInfoNoOwnYear, TMainFrm::kInfoOwnYearNotTwoDigits, TMainFrm::kInfoNoSoundDevice}) {
+            t.w->InfoLabel->setText(info);
+            QVERIFY2(ClippedTexts(t.w.get()).isEmpty(), qPrintable(Report(ClippedTexts(t.w.get()))));
+        }
         // And before any log is open, with the grid's titles alone.
         t.w->Session.Close();
         t.w->ShowInfo(1);

@@ -18,6 +18,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
+#include <QMap>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSpinBox>
@@ -709,6 +710,29 @@ private slots:
                 problems << (path.isEmpty() ? QString("menu bar") : path.join(" > ")) + ": [" + actual.join(" | ") +
                                 "], expected [" + entries.join(" | ") + "]";
         }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
+    }
+
+    // Alt and a letter reach one entry: no two entries of a menu share their letter.
+    void accessKeysAreOnePerEntry()
+    {
+        Window t;
+        QStringList problems;
+        std::function<void(const QList<QAction*>&, const QString&)> walk = [&](const QList<QAction*>& level,
+                                                                                 const QString& where) {
+            QMap<QChar, QString> taken;
+            for (QAction* a : level) {
+                const QString text = a->text();
+                const qsizetype amp = text.indexOf(u'&');
+                if (!a->isSeparator() && amp >= 0 && amp + 1 < text.size()) {
+                    const QChar key = text[amp + 1].toLower();
+                    if (taken.contains(key)) problems << where + ": " + taken[key] + " and " + text + " share " + key;
+                    taken[key] = text;
+                }
+                if (a->menu()) walk(a->menu()->actions(), where + " > " + QString(text).remove(u'&'));
+            }
+        };
+        walk(t.w->menuBar()->actions(), "menu bar");
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join("\n")));
     }
 

@@ -212,7 +212,7 @@ private slots:
 
         // Without an own year number it says so and plays nothing.
         const struct { QString multi; QString info; } missing[] = {
-            {"", "Ni lastnega množitelja !"}, {"7", "Lastni množitelj ni dvomestno število !"}};
+            {"", "Ni lastnega množitelja !"}, {"7", "Lastni množitelj ni dvomesten !"}};
         for (const auto& m : missing) {
             UserInfo.User.Multi = m.multi;
             out.output.started.clear();
@@ -447,7 +447,7 @@ private slots:
         QTest::keyClick(r.t.w->edCall, Qt::Key_F1);
         r.clock.RunUntil(r.clock.Now() + 1000ms);
         out.timers.Run();
-        QCOMPARE(r.t.w->InfoLabel->text(), QString("Ni zvočne naprave: glasovno sporočilo ni oddano !"));
+        QCOMPARE(r.t.w->InfoLabel->text(), QString("Ni zvočne naprave !"));
         QVERIFY(!r.t.w->SendIndicator->Sending());
         QVERIFY(out.output.started.empty());
         QCOMPARE(io.Lines(), 0);

@@ -128,6 +128,27 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t.w->edHisMulti));
         QCOMPARE(t.w->edHisMulti->text(), QString("69"));
         QCOMPARE(t.w->InfoLabel->text(), QString("New Multiplier !"));
+
+        // The operator puts the list's year right, goes back to the call and
+        // comes in again the same way: the correction stays.
+        typeInto(t.w->edHisMulti, "47");
+        QTest::mouseClick(t.w->edCall, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t.w->edCall));
+        if (way == 1) t.w->Button1->setFocus(Qt::TabFocusReason);
+        switch (way) {
+        case 0: QTest::keyClick(t.w->edCall, Qt::Key_Tab); break;
+        case 1: QTest::keyClick(t.w->Button1, Qt::Key_Backtab, Qt::ShiftModifier); break;
+        case 2: QTest::keyClick(t.w->edCall, Qt::Key_Space); break;
+        case 3: QTest::mouseClick(t.w->edHisMulti, Qt::LeftButton); break;
+        case 4: QTest::keyClick(t.w->edCall, Qt::Key_N, Qt::AltModifier); break;
+        }
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(t.w->edHisMulti));
+        QCOMPARE(t.w->edHisMulti->text(), QString("47"));
+        // Another call is another station: the list speaks for it.
+        QTest::mouseClick(t.w->edCall, Qt::LeftButton);
+        t.w->edCall->setText("Q1BBB");
+        QTest::mouseClick(t.w->edHisMulti, Qt::LeftButton);
+        QCOMPARE(t.w->edHisMulti->text(), QString(""));
     }
 
     void refusedSaveLeavesTheLineAsItWas()
